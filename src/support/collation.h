@@ -1,0 +1,21 @@
+// The collation of text keys: a Windows-1252 Western collation that orders by
+// base letter, then accents, then letter case (lower before upper), with
+// blanks, punctuation and digits before letters. Ties are broken by the
+// bytes, so two texts compare equal only when they are equal (or, for a
+// case-insensitive comparison, equal apart from letter case). Deterministic on
+// every platform; no locale is read.
+#pragma once
+
+#include <string_view>
+
+namespace kvr {
+
+// Negative, zero or positive as a sorts before, equal to, or after b.
+int CollateText(std::string_view a, std::string_view b, bool caseInsensitive);
+
+// ASCII-and-Windows-1252 letter case folding used by the case-insensitive
+// comparisons of field, index and file names.
+char FoldCase(char c);
+bool SameText(std::string_view a, std::string_view b);
+
+}  // namespace kvr
