@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang
   libgtest-dev libbenchmark-dev libsqlite3-dev libpugixml-dev
-  g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-x86-64-posix libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do
