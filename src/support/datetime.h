@@ -16,7 +16,9 @@ struct DateTimeParts {
 };
 
 // Raises EConvertError for a date outside 0001-01-01..9999-12-31 or an
-// impossible day, month, hour, minute, second or millisecond.
+// impossible day, month, hour, minute, second or millisecond ("Invalid
+// argument to date encode" / "Invalid argument to time encode"). The Try forms
+// return false instead.
 TDateTime EncodeDate(int year, int month, int day);
 TDateTime EncodeTime(int hour, int minute, int second, int millisecond);
 TDateTime EncodeDateTime(const DateTimeParts& parts);
@@ -24,6 +26,9 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& result);
 bool TryEncodeTime(int hour, int minute, int second, int millisecond, TDateTime& result);
 
 // Exact to the millisecond (the value is rounded to the nearest millisecond first).
+// Raises EConvertError ("Invalid argument to date decode") for a value that is
+// not finite or lies outside 0001-01-01..9999-12-31; the Format* functions
+// below decode and so raise the same.
 DateTimeParts DecodeDateTime(TDateTime value);
 
 bool IsLeapYear(int year);

@@ -2,8 +2,10 @@
 // message text; the command that catches one shows exactly that text.
 #pragma once
 
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace kvr {
 

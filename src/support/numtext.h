@@ -23,10 +23,13 @@ bool TryParseFloat(std::string_view text, double& result);
 // separator, no thousands separator: fixed-point when it has at most 15
 // digits before the decimal point and is zero or at least 0.00001 in
 // magnitude, otherwise scientific ("1.5E20", "1E-7": the exponent carries a
-// minus sign only when negative).
+// minus sign only when negative). Zero of either sign gives "0"; infinities
+// and NaN give "INF", "-INF" and "NAN".
 std::string FloatToStr(double value);
 
-// The shortest decimal text that reads back to the same double (for JSON).
+// The shortest decimal text that reads back to the same double (for JSON),
+// e.g. "0.1", "-2", "1e+20", "1.5e-07". Infinities and NaN, which JSON cannot
+// hold, give "null".
 std::string FloatToShortest(double value);
 
 }  // namespace kvr
