@@ -129,7 +129,8 @@ public:
     void Next();
     void Prior();
     void Last();
-    bool EOF() const { return eof_; }
+    // EOF: spelled Eof because the C library owns the EOF macro.
+    bool Eof() const { return eof_; }
     bool BOF() const { return bof_; }
     bool IsEmpty() const;
     int RecordCount() const;
@@ -144,6 +145,8 @@ public:
     void Cancel();
     TDataSetState State() const { return state_; }
     bool Modified() const { return modified_; }
+    // Change status of the current row (0 unmodified, 1 modified, 2 inserted, 3 deleted).
+    int RecordStatus() const { return current_ == kNoRow ? 0 : rows_[current_].status; }
 
     // ---- views
     void DisableControls();
@@ -201,32 +204,38 @@ public:
 
 private:
     friend class TField;
-    class IndexSet;
+    static constexpr RowId kNoRow = static_cast<RowId>(-1);
 
-    enum : RowId { kNoRow = static_cast<RowId>(-1) };
-
-    [[noreturn]] void Fail(std::string_view message) const;
+    [[noreturn]] void Fail(std::string_view message) const;  // "<table>: <message>"
     void CheckActive() const;
     void CreateFields();
     void DestroyFields();
     void CreateIndexes();
-    void ResetCursorState();
+    std::unique_ptr<RowIndex> MakeIndex(const std::string& name, std::string_view fieldNames,
+                                        TIndexOptions options) const;
+    void ResetCursor();
+    RowStore Store() const { return RowStore{&rows_, &layout_, &sequence_}; }
     const TRecord& CurrentSource() const;
     TRecord& WriteTarget(const TField& field);
-    void StorePending();  // implicit post before moves, or cancel when nothing was written
-    RowIndex& ActiveIndex();
-    const RowIndex& ActiveIndex() const;
+    void StorePending();
+    std::vector<RowIndex*> SecondaryIndexes() const;
     bool IsVisible(RowId row) const;
     bool InRange(RowId row) const;
     bool PassesFilter(RowId row) const;
-    void PlaceCursorNear(RowId row);  // on row if visible, else the next visible, else the previous
+    std::pair<std::size_t, std::size_t> VisibleBounds() const;
+    std::size_t CurrentPosition() const;
+    void EnsureActiveInOrder();
+    void PlaceCursorNear(RowId row);
     void MoveTo(RowId row, bool fireScroll);
-    void SetActive(RowIndex* index);
-    void RebuildIndexes(bool checkUnique);
+    void ActivateIndex(RowIndex* index);
+    void KeepOrFirst(RowId previous);
+    bool RebuildIndexes();
     void CheckUnique(RowId self, const TRecord& record) const;
+    std::int64_t SequenceBefore(RowId row);
+    void AddRow(TRecord&& record, std::int64_t sequence, bool maintain);
     void Notify(TableChange change);
-    void NewRecordDefaults(TRecord& record);
-    int KeyPositionInActive(RowId row) const;
+    void ApplyDefaults(TRecord& record);
+    void FinishLoad(bool throwOnDuplicates);
 
     std::string name_;
     bool active_ = false;
@@ -235,34 +244,34 @@ private:
     TDataSetState state_ = TDataSetState::Inactive;
     std::vector<std::unique_ptr<TField>> fields_;
     RecordLayout layout_;
+    TRecord nullRecord_;
     std::vector<TRecord> rows_;
+    std::vector<std::int64_t> sequence_;  // row-order position keys, with gaps for inserts
+    std::int64_t lastSequence_ = 0;
 
-    // Indexes: the row-order index, one per definition, and the sort index.
     std::unique_ptr<RowIndex> rowOrder_;
     std::vector<std::unique_ptr<RowIndex>> named_;
     std::unique_ptr<RowIndex> sortIndex_;
-    RowIndex* active_index_ = nullptr;
-    std::string pendingIndexName_;
+    RowIndex* activeIndex_ = nullptr;
+    std::string recordedIndexName_;
 
-    // Cursor.
     RowId current_ = kNoRow;
     bool eof_ = true;
     bool bof_ = true;
+    mutable std::size_t cachedPosition_ = 0;
 
-    // Pending row of edit or insert state.
     TRecord pending_;
     bool pendingIsNew_ = false;
     bool modified_ = false;
     RowId insertBefore_ = kNoRow;
 
-    // Key entry: which buffer the fields write to.
     enum class KeyBuffer { Search, RangeStart, RangeEnd };
     KeyBuffer keyBuffer_ = KeyBuffer::Search;
     TRecord searchKey_, rangeStart_, rangeEnd_;
     bool rangeStartSet_ = false, rangeEndSet_ = false, rangeApplied_ = false;
 
     bool filtered_ = false;
-    mutable const TRecord* probe_ = nullptr;  // the row under test while OnFilterRecord runs
+    mutable const TRecord* probe_ = nullptr;
 
     int disableCount_ = 0;
     int nextListenerId_ = 1;

@@ -65,6 +65,9 @@ public:
     std::size_t size() const { return ids_.size(); }
     RowId at(std::size_t pos) const { return ids_.at(pos); }
 
+    // Compares one key field of two records, nulls first, descending reversed.
+    static int CompareField(const RowStore& store, const KeyField& key, const TRecord& a, const TRecord& b);
+
     // Negative, zero or positive as row a's key sorts before, equal to or after
     // b's, on the first keyCount key fields (all when -1); ids do not count.
     int CompareKeys(const RowStore& store, const TRecord& a, const TRecord& b, int keyCount = -1) const;
@@ -88,6 +91,7 @@ public:
     void Remove(const RowStore& store, RowId id);
     // Appends without ordering; the index is then out of key order until Rebuild.
     void AppendUnordered(RowId id);
+    void MarkOutOfOrder() { inOrder_ = rowOrder_; }
     void Clear();
     // Sorts every stored row into key order. Returns false iff the index is
     // unique and two rows have equal keys (the index is sorted all the same).
