@@ -18,6 +18,8 @@ constexpr std::array<char16_t, 32> kHighControls = {
 };
 
 constexpr char32_t kReplacement = 0xFFFD;
+// What the decoders give for a malformed sequence; the Unicode writers put
+// U+FFFD in its place and the code page writer "?".
 constexpr char32_t kInvalid = 0xFFFFFFFF;
 
 char32_t AnsiToCodePoint(unsigned char byte) {
@@ -89,6 +91,7 @@ char32_t DecodeUtf16(std::u16string_view s, std::size_t& pos) {
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp == kInvalid) cp = kReplacement;
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
@@ -107,6 +110,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 void AppendUtf16(std::u16string& out, char32_t cp) {
+    if (cp == kInvalid) cp = kReplacement;
     if (cp < 0x10000) {
         out.push_back(static_cast<char16_t>(cp));
     } else {
@@ -114,6 +118,18 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
         out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
         out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
     }
+}
+
+void AppendAnsi(std::string& out, char32_t cp) { out.push_back(cp == kInvalid ? '?' : CodePointToAnsi(cp)); }
+
+// Decodes every character of input and appends each to the result.
+template <typename Out, typename In, typename Decode, typename Encode>
+Out Transcode(In input, Decode decode, Encode encode) {
+    Out out;
+    out.reserve(input.size());
+    std::size_t pos = 0;
+    while (pos < input.size()) encode(out, decode(input, pos));
+    return out;
 }
 
 }  // namespace
@@ -125,16 +141,7 @@ std::string AnsiToUtf8(std::string_view ansi) {
     return out;
 }
 
-std::string Utf8ToAnsi(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    std::size_t pos = 0;
-    while (pos < utf8.size()) {
-        const char32_t cp = DecodeUtf8(utf8, pos);
-        out.push_back(cp == kInvalid ? '?' : CodePointToAnsi(cp));
-    }
-    return out;
-}
+std::string Utf8ToAnsi(std::string_view utf8) { return Transcode<std::string>(utf8, DecodeUtf8, AppendAnsi); }
 
 std::u16string AnsiToUtf16(std::string_view ansi) {
     std::u16string out;
@@ -143,38 +150,11 @@ std::u16string AnsiToUtf16(std::string_view ansi) {
     return out;
 }
 
-std::string Utf16ToAnsi(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size());
-    std::size_t pos = 0;
-    while (pos < utf16.size()) {
-        const char32_t cp = DecodeUtf16(utf16, pos);
-        out.push_back(cp == kInvalid ? '?' : CodePointToAnsi(cp));
-    }
-    return out;
-}
+std::string Utf16ToAnsi(std::u16string_view utf16) { return Transcode<std::string>(utf16, DecodeUtf16, AppendAnsi); }
 
-std::u16string Utf8ToUtf16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
-    std::size_t pos = 0;
-    while (pos < utf8.size()) {
-        const char32_t cp = DecodeUtf8(utf8, pos);
-        AppendUtf16(out, cp == kInvalid ? kReplacement : cp);
-    }
-    return out;
-}
+std::u16string Utf8ToUtf16(std::string_view utf8) { return Transcode<std::u16string>(utf8, DecodeUtf8, AppendUtf16); }
 
-std::string Utf16ToUtf8(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size());
-    std::size_t pos = 0;
-    while (pos < utf16.size()) {
-        const char32_t cp = DecodeUtf16(utf16, pos);
-        AppendUtf8(out, cp == kInvalid ? kReplacement : cp);
-    }
-    return out;
-}
+std::string Utf16ToUtf8(std::u16string_view utf16) { return Transcode<std::string>(utf16, DecodeUtf16, AppendUtf8); }
 
 bool IsAscii(std::string_view text) {
     for (char c : text) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "support/errors.h"
+#include "support/numtext.h"
 
 namespace kvr {
 
@@ -45,12 +46,6 @@ TDateTime Combine(TDateTime date, TDateTime time) { return date < 0 ? date - tim
 
 std::string TwoDigits(int value) {
     return {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
 }
 
 // Reads 1..maxDigits decimal digits at pos.
@@ -159,7 +154,7 @@ std::string FormatDateTime(TDateTime value) {
 }
 
 bool TryParseDate(std::string_view text, TDateTime& result) {
-    text = Trim(text);
+    text = TrimBlanks(text);
     std::size_t pos = 0, digits = 0;
     int day = 0, month = 0, year = 0;
     if (!ReadNumber(text, pos, 2, day, digits) || pos >= text.size() || text[pos++] != '/') return false;
@@ -172,13 +167,13 @@ bool TryParseDate(std::string_view text, TDateTime& result) {
 }
 
 bool TryParseTime(std::string_view text, TDateTime& result) {
-    text = Trim(text);
+    text = TrimBlanks(text);
     int marker = 0;  // 0 none, 1 AM, 2 PM
     if (text.size() >= 2) {
         const std::string_view tail = text.substr(text.size() - 2);
         if (EqualsIgnoringCase(tail, "AM")) marker = 1;
         if (EqualsIgnoringCase(tail, "PM")) marker = 2;
-        if (marker != 0) text = Trim(text.substr(0, text.size() - 2));
+        if (marker != 0) text = TrimBlanks(text.substr(0, text.size() - 2));
     }
     std::size_t pos = 0, digits = 0;
     int hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -200,7 +195,7 @@ bool TryParseTime(std::string_view text, TDateTime& result) {
 }
 
 bool TryParseDateTime(std::string_view text, TDateTime& result) {
-    text = Trim(text);
+    text = TrimBlanks(text);
     if (text.find('/') == std::string_view::npos) return TryParseTime(text, result);
     const std::size_t blank = text.find_first_of(" \t");
     TDateTime date = 0, time = 0;

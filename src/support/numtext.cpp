@@ -13,12 +13,6 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 // True iff text is [+-]digits[.digits][(e|E)[+-]digits] with at least one
 // mantissa digit; from_chars alone would also take "inf", "nan" and hex forms.
 bool IsDecimalNumber(std::string_view text) {
@@ -80,6 +74,12 @@ bool IsBelowOne(std::string_view text) {
 }
 
 }  // namespace
+
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
 
 bool TryParseInt64(std::string_view text, std::int64_t& result) {
     std::size_t i = 0;

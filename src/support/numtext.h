@@ -9,6 +9,10 @@
 
 namespace kvr {
 
+// The text without the blanks and tabs at either end, which the readers of
+// numbers, dates and times allow around a value.
+std::string_view TrimBlanks(std::string_view text);
+
 // Decimal digits with an optional leading "+" or "-"; nothing else, not even
 // blanks. False on overflow of the result type.
 bool TryParseInt64(std::string_view text, std::int64_t& result);

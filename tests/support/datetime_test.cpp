@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/errors.h"
+#include "support/expect_refused.h"
 
 namespace kvr {
 namespace {
@@ -184,15 +185,11 @@ TEST(DateTime, ParsesDates) {
         ASSERT_TRUE(TryParseDate(c.text, value));
         EXPECT_EQ(value, EncodeDate(c.year, c.month, c.day));
     }
-    const char* refused[] = {"",           "  ",         "05/03",      "05-03-2024", "29/02/2023", "32/01/2024",
-                             "05/13/2024", "005/03/2024", "5/3/20245", "5/3/2024x", "5//2024",    "a/3/2024",
-                             "5/3/ 2024",  "5/3/-2024",  "5/3/",      "0/1/2024",   "5 /3/2024",  "5/3/2024 10:00"};
-    for (const char* text : refused) {
-        SCOPED_TRACE(text);
-        double value = 42;
-        EXPECT_FALSE(TryParseDate(text, value));
-        EXPECT_EQ(value, 42);
-    }
+    test::ExpectAllRefused<TDateTime>({"",           "  ",          "05/03",     "05-03-2024", "29/02/2023",
+                                       "32/01/2024", "05/13/2024",  "005/03/2024", "5/3/20245", "5/3/2024x",
+                                       "5//2024",    "a/3/2024",    "5/3/ 2024", "5/3/-2024",  "5/3/",
+                                       "0/1/2024",   "5 /3/2024",   "5/3/2024 10:00"},
+                                      TryParseDate);
 }
 
 TEST(DateTime, ParsesTimes) {
@@ -212,15 +209,10 @@ TEST(DateTime, ParsesTimes) {
         ASSERT_TRUE(TryParseTime(c.text, value));
         EXPECT_EQ(value, EncodeTime(c.hour, c.minute, c.second, c.millisecond));
     }
-    const char* refused[] = {"",         "13",        "24:00",      "12:60",     "12:00:60", "13:00 PM", "0:00 AM",
-                             "12:00:00.", "1:2:3.1234", "1:2:3:4",  "12h00",     "123:00",   "12:00 XM", "AM",
-                             "-1:00",    "12:00 PM PM", "12 :00"};
-    for (const char* text : refused) {
-        SCOPED_TRACE(text);
-        double value = 42;
-        EXPECT_FALSE(TryParseTime(text, value));
-        EXPECT_EQ(value, 42);
-    }
+    test::ExpectAllRefused<TDateTime>({"",        "13",         "24:00",   "12:60",  "12:00:60", "13:00 PM",
+                                       "0:00 AM", "12:00:00.",  "1:2:3.1234", "1:2:3:4", "12h00", "123:00",
+                                       "12:00 XM", "AM",        "-1:00",   "12:00 PM PM", "12 :00"},
+                                      TryParseTime);
 }
 
 TEST(DateTime, ParsesDateTimes) {
@@ -236,13 +228,8 @@ TEST(DateTime, ParsesDateTimes) {
     ASSERT_TRUE(TryParseDateTime("05/03/2024   1:00 PM", value));
     EXPECT_EQ(value, EncodeDateTime({2024, 3, 5, 13, 0, 0, 0}));
 
-    const char* refused[] = {"", "05/03/2024 25:00", "30/02/2024 10:00", "05/03/2024 x", "13:07 05/03/2024"};
-    for (const char* text : refused) {
-        SCOPED_TRACE(text);
-        value = 42;
-        EXPECT_FALSE(TryParseDateTime(text, value));
-        EXPECT_EQ(value, 42);
-    }
+    test::ExpectAllRefused<TDateTime>(
+        {"", "05/03/2024 25:00", "30/02/2024 10:00", "05/03/2024 x", "13:07 05/03/2024"}, TryParseDateTime);
 }
 
 TEST(DateTime, FormattedTextReadsBack) {
