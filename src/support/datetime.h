@@ -42,7 +42,8 @@ std::string FormatTime(TDateTime value);
 std::string FormatDateTime(TDateTime value);
 
 // Readers of those forms: day, month and year separated by "/", a two-digit
-// year taken as 19xx/20xx around a 50-year window; hours, minutes and
+// year taken as 19xx/20xx around a 50-year window (00-49 are 20xx, 50-99 19xx,
+// fixed so that reading never depends on the clock); hours, minutes and
 // optional seconds (and milliseconds after ".") separated by ":", an optional
 // "AM"/"PM" marker. Blanks around the text are ignored. Return false when the
 // text is not such a value.

@@ -40,7 +40,8 @@ public:
 };
 
 // Replaces each "%s" of format in turn by the next argument; the system's
-// message texts use no other placeholder.
+// message texts use no other placeholder. A placeholder left without an
+// argument stays as "%s"; arguments are inserted as they are, never rescanned.
 std::string FormatMessage(std::string_view format, std::initializer_list<std::string_view> args);
 
 }  // namespace kvr
