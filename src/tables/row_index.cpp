@@ -41,7 +41,10 @@ RowId BlockList::at(std::size_t pos) const {
 }
 
 void BlockList::insert(std::size_t pos, RowId id) {
-    if (blocks_.empty()) blocks_.emplace_back();
+    if (blocks_.empty()) {
+        blocks_.emplace_back();
+        startsValid_ = false;
+    }
     if (!startsValid_) Reindex();
     std::size_t b;
     if (pos >= count_) {
