@@ -220,21 +220,16 @@ private:
     void ReadRows(const std::vector<int>& columns) {
         std::string_view line;
         while (lines_.Next(line)) {
+            // A row that fails is left pending; the table abandons it when the load ends.
             table_.Append();
-            try {
-                ValueReader values(line);
-                for (std::size_t column = 0; column < columns.size() && values.Remaining() >= 2; ++column) {
-                    const std::string value = values.Next();
-                    if (columns[column] < 0) continue;
-                    TField& field = table_.Fields(columns[column]);
-                    if (field.Kind == FieldKind::Data) Assign(field, value);
-                }
-                table_.Post();
-            } catch (...) {
-                // The half-read row must not be stored by the next move of the cursor.
-                if (table_.State() == TDataSetState::Insert) table_.Cancel();
-                throw;
+            ValueReader values(line);
+            for (std::size_t column = 0; column < columns.size() && values.Remaining() >= 2; ++column) {
+                const std::string value = values.Next();
+                if (columns[column] < 0) continue;
+                TField& field = table_.Fields(columns[column]);
+                if (field.Kind == FieldKind::Data) Assign(field, value);
             }
+            table_.Post();
         }
     }
 
@@ -260,17 +255,31 @@ private:
 
 // ---------------------------------------------------------------- writing
 
+[[noreturn]] void FailUnwritable(std::string_view owner, std::string_view name, std::string_view reason) {
+    throw EStreamError(
+        FormatMessage("%s '%s' cannot be written to a CSV table file: %s", {owner, name, reason}));
+}
+
 // A definition is one line and its name ends at the first "=": line-end
 // bytes anywhere, or "=" in a name, would make the file read back differently.
 void CheckDefinitionText(std::string_view owner, std::string_view name,
                          std::initializer_list<std::string_view> attributes) {
-    const auto breaksLine = [](std::string_view text) { return text.find_first_of(std::string_view("\0\n\r", 3)) != std::string_view::npos; };
-    bool bad = breaksLine(name) || name.find(csv::kDefinitionNameEnd) != std::string_view::npos;
-    for (const std::string_view attribute : attributes) bad = bad || breaksLine(attribute);
-    if (bad) {
-        throw EStreamError(FormatMessage(
-            "%s '%s' cannot be written to a CSV table file: its name holds \"=\" or its definition a line break or NUL byte",
-            {owner, name}));
+    const auto breaksLine = [](std::string_view text) {
+        return text.find_first_of(std::string_view("\0\n\r", 3)) != std::string_view::npos;
+    };
+    if (name.find(csv::kDefinitionNameEnd) != std::string_view::npos) FailUnwritable(owner, name, "its name holds \"=\"");
+    bool breaks = breaksLine(name);
+    for (const std::string_view attribute : attributes) breaks = breaks || breaksLine(attribute);
+    if (breaks) FailUnwritable(owner, name, "its definition holds a line break or NUL byte");
+}
+
+// The reader takes a header line whose first title is a marker for that
+// marker, and the rows would then be read as definitions.
+void CheckFirstTitle(const TField& field) {
+    const std::string_view title = TitleOf(field);
+    for (const std::string_view marker : {csv::kFileVersionMarker, csv::kTableDefStart, csv::kTableDefEnd,
+                                          csv::kIndexDefStart, csv::kIndexDefEnd}) {
+        if (title == marker) FailUnwritable("Field", field.FieldName(), "its display label is a definition marker");
     }
 }
 
@@ -353,6 +362,8 @@ std::string WriteCsvTable(const TMemTable& table) {
     for (int i = 0; i < table.FieldCount(); ++i) {
         if (IsStored(table.Fields(i))) stored.push_back(&table.Fields(i));
     }
+
+    if (!stored.empty()) CheckFirstTitle(*stored.front());
 
     std::string out;
     AppendLine(out, Quote(csv::kFileVersionMarker) + csv::kFieldDelimiter + Quote(csv::kFileVersion));

@@ -15,8 +15,6 @@ bool IsLineEnd(char c) { return c == '\0' || c == '\n' || c == '\r'; }
 // Blanks and control characters separate the unquoted items of a definition.
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
-bool IsDelimiter(char c) { return c == kFieldDelimiter || c == kRecordDelimiter; }
-
 }  // namespace
 
 bool LineReader::Next(std::string_view& line) {
@@ -29,21 +27,24 @@ bool LineReader::Next(std::string_view& line) {
 }
 
 std::string ValueReader::Next() {
+    static constexpr char kQuoteOnly[] = {kQuote, '\0'};
+    static constexpr char kUnquotedStops[] = {kQuote, kFieldDelimiter, kRecordDelimiter, '\0'};
     std::string value;
     bool quoted = false;
     while (pos_ < line_.size()) {
+        // Plain stretches are copied whole; only quotes and delimiters are looked at one by one.
+        std::size_t stop = line_.find_first_of(quoted ? kQuoteOnly : kUnquotedStops, pos_);
+        if (stop == std::string_view::npos) stop = line_.size();
+        value.append(line_.substr(pos_, stop - pos_));
+        pos_ = stop;
+        if (pos_ >= line_.size()) break;
         const char c = line_[pos_++];
-        if (c == kQuote) {
-            if (quoted && pos_ < line_.size() && line_[pos_] == kQuote) {
-                value += kQuote;
-                ++pos_;
-            } else {
-                quoted = !quoted;
-            }
-        } else if (!quoted && IsDelimiter(c)) {
-            break;
+        if (c != kQuote) break;  // a delimiter outside quoted mode
+        if (quoted && pos_ < line_.size() && line_[pos_] == kQuote) {
+            value += kQuote;
+            ++pos_;
         } else {
-            value += c;
+            quoted = !quoted;
         }
     }
     return value;
