@@ -230,9 +230,12 @@ int Fault(const Args& args) {
         else ShowPlan(company.LoadFaultPlan());
         return 0;
     }
+    FaultPlan added;
+    if (!AddFault(args, added)) return Usage();
     CompanyFile company(args[1]);
     FaultPlan plan = company.LoadFaultPlan();
-    if (!AddFault(args, plan)) return Usage();
+    plan.calls.insert(plan.calls.end(), added.calls.begin(), added.calls.end());
+    plan.refusals.insert(plan.refusals.end(), added.refusals.begin(), added.refusals.end());
     company.StoreFaultPlan(plan);
     return 0;
 }
