@@ -220,7 +220,9 @@ TEST_F(BinaryFormatTest, ValuesOfNumberTypesAreWrittenAsTheirItems) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typeName);
         auto table = TableWith({{"F", c.type, 0, c.value}});
-        EXPECT_EQ(Save(*table), OneFieldFile(c.typeName, static_cast<int>(c.type), 0, c.item));
+        const std::string bytes = Save(*table);
+        EXPECT_EQ(bytes, OneFieldFile(c.typeName, static_cast<int>(c.type), 0, c.item));
+        EXPECT_EQ(Loaded(bytes)->Fields(0).Value(), c.value);
     }
     EXPECT_EQ(Item(BinaryFileBuilder().Float(1.0)), std::string("\x05\x00\x00\x00\x00\x00\x00\x00\x80\xFF\x3F", 11));
 }
