@@ -9,9 +9,7 @@ std::string_view AttributeEntryName(std::string_view entry) { return entry.subst
 std::string_view AttributeEntryValue(std::string_view entry) {
     const std::size_t equals = entry.find('=');
     if (equals == std::string_view::npos) return {};
-    std::string_view value = TrimXmlBlanks(entry.substr(equals + 1));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-    return value;
+    return WithoutEnclosingQuotes(TrimXmlBlanks(entry.substr(equals + 1)));
 }
 
 std::string MakeAttributeEntry(std::string_view name, std::string_view value) {

@@ -50,8 +50,9 @@ TxdataNode* TxdataNode::GetDocument() const {
 }
 
 void TxdataNode::AssignText(std::string text, TxdataType type) {
-    FStructure = text;
     FValue = std::move(text);
+    FStructure.clear();
+    FHasMarkers = false;
     FType = type;
 }
 
@@ -91,7 +92,12 @@ TxdataNode* TxdataNode::AddChild(std::unique_ptr<TxdataNode> Nx) {
     TxdataNode* child = Nx.get();
     if (child == nullptr) return nullptr;
     child->FParent = this;
+    if (List.empty()) List.reserve(4);
     List.push_back(std::move(Nx));
+    if (!FHasMarkers) {
+        FStructure = FValue;
+        FHasMarkers = true;
+    }
     FStructure.push_back('\0');
     return child;
 }
@@ -115,12 +121,13 @@ int TxdataNode::ReplaceChild(TxdataNode* Ox, std::unique_ptr<TxdataNode>& Nx, bo
 
 void TxdataNode::AddValue(std::string_view AValue) {
     FValue.append(AValue);
-    FStructure.append(AValue);
+    if (FHasMarkers) FStructure.append(AValue);
 }
 
 void TxdataNode::Clear() {
     FValue.clear();
     FStructure.clear();
+    FHasMarkers = false;
     FreeChildren(List);
 }
 

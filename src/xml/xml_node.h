@@ -75,7 +75,7 @@ public:
     TxdataNode* Document() const { return GetDocument(); }
 
     const std::string& Value() const { return FValue; }
-    const std::string& Structure() const { return FStructure; }
+    const std::string& Structure() const { return FHasMarkers ? FStructure : FValue; }
 
     // The text without the blanks (bytes up to the space) around it.
     std::string AsString() const;
@@ -168,6 +168,10 @@ private:
     std::string FStructure;
     TxdataNode* FParent = nullptr;
     TxdataType FType = xtNone;
+    // Until a child marker is added, the structure is the text itself and
+    // FStructure stays empty: most elements are leaves, and their text is
+    // then held once.
+    bool FHasMarkers = false;
 
     void AssignText(std::string text, TxdataType type);
     static void FreeChildren(std::vector<std::unique_ptr<TxdataNode>>& children);

@@ -50,11 +50,6 @@ std::int32_t ReadStepNumber(std::string_view text) {
     return n;
 }
 
-std::string_view Unquoted(std::string_view value) {
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') return value.substr(1, value.size() - 2);
-    return value;
-}
-
 // name[attribute=value], taken apart as the lookups read it.
 struct Predicate {
     std::string_view name;
@@ -70,7 +65,7 @@ struct Predicate {
         const std::size_t equals = rest.find('=');
         attribute = TrimXmlBlanks(rest.substr(0, equals));
         if (!attribute.empty() && attribute.front() == '@') attribute.remove_prefix(1);
-        value = equals == std::string_view::npos ? std::string_view() : Unquoted(TrimXmlBlanks(rest.substr(equals + 1)));
+        value = equals == std::string_view::npos ? std::string_view() : WithoutEnclosingQuotes(TrimXmlBlanks(rest.substr(equals + 1)));
     }
 
     // An absent attribute reads as empty, so an empty value also matches

@@ -12,6 +12,11 @@ std::string_view TrimXmlBlanks(std::string_view text) {
     return text.substr(first, last - first);
 }
 
+std::string_view WithoutEnclosingQuotes(std::string_view text) {
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return text.substr(1, text.size() - 2);
+    return text;
+}
+
 bool SameXmlName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {

@@ -15,6 +15,9 @@ inline char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<cha
 
 std::string_view TrimXmlBlanks(std::string_view text);
 
+// The text without one pair of enclosing double quotes, when it has them.
+std::string_view WithoutEnclosingQuotes(std::string_view text);
+
 // Equal when the texts differ at most in the case of the letters A to Z.
 bool SameXmlName(std::string_view a, std::string_view b);
 

@@ -227,7 +227,7 @@ TEST(XmlReaderTest, AMillionNestedElementsReadWithoutRecursion) {
 }
 
 TEST(XmlReaderTest, DeepTreesAreWrittenAndWalkedWithoutRecursion) {
-    constexpr int depth = 300'000;
+    constexpr int depth = 200'000;
     const std::string text = Nested(depth, "deep");
     const auto node = ReadNode(text);
     EXPECT_EQ(node->XML(), text);
@@ -238,7 +238,7 @@ TEST(XmlReaderTest, DeepTreesAreWrittenAndWalkedWithoutRecursion) {
 }
 
 TEST(XmlReaderTest, AnErrorDeepDownDropsTheOpenElementsWithoutRecursion) {
-    constexpr int depth = 300'000;
+    constexpr int depth = 200'000;
     std::string text;
     for (int i = 0; i < depth; ++i) text.append("<a>");
     text.append("</b>");
