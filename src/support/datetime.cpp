@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 #include "support/errors.h"
 #include "support/numtext.h"
@@ -43,10 +44,6 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
 // Date and time of day joined the way the scale defines them: the time counts
 // forward from midnight even on days before the epoch.
 TDateTime Combine(TDateTime date, TDateTime time) { return date < 0 ? date - time : date + time; }
-
-std::string TwoDigits(int value) {
-    return {static_cast<char>('0' + value / 10 % 10), static_cast<char>('0' + value % 10)};
-}
 
 // Reads 1..maxDigits decimal digits at pos.
 bool ReadNumber(std::string_view text, std::size_t& pos, std::size_t maxDigits, int& value, std::size_t& digits) {
@@ -138,18 +135,25 @@ DateTimeParts DecodeDateTime(TDateTime value) {
 
 std::string FormatDate(TDateTime value) {
     const DateTimeParts p = DecodeDateTime(value);
-    return TwoDigits(p.day) + "/" + TwoDigits(p.month) + "/" + TwoDigits(p.year / 100) + TwoDigits(p.year % 100);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d", p.day, p.month, p.year);
+    return text;
 }
 
 std::string FormatTime(TDateTime value) {
     const DateTimeParts p = DecodeDateTime(value);
-    return TwoDigits(p.hour) + ":" + TwoDigits(p.minute) + ":" + TwoDigits(p.second);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", p.hour, p.minute, p.second);
+    return text;
 }
 
 std::string FormatDateTime(TDateTime value) {
     const DateTimeParts p = DecodeDateTime(value);
     std::string text = FormatDate(value);
-    if (p.hour != 0 || p.minute != 0 || p.second != 0 || p.millisecond != 0) text += " " + FormatTime(value);
+    if (p.hour != 0 || p.minute != 0 || p.second != 0 || p.millisecond != 0) {
+        text += ' ';
+        text += FormatTime(value);
+    }
     return text;
 }
 

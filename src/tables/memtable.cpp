@@ -48,12 +48,14 @@ void TMemTable::CreateFields() {
     }
     layout_.Build(types);
     nullRecord_ = TRecord(layout_);
+    searchKey_ = rangeStart_ = rangeEnd_ = TRecord();  // sized for the old layout
 }
 
 void TMemTable::DestroyFields() {
     fields_.clear();
     layout_.Build({});
     nullRecord_ = TRecord(layout_);
+    searchKey_ = rangeStart_ = rangeEnd_ = TRecord();
 }
 
 std::unique_ptr<RowIndex> TMemTable::MakeIndex(const std::string& name, std::string_view fieldNames,
@@ -700,15 +702,13 @@ void TMemTable::UpdateIndexes() {
 }
 
 bool TMemTable::RebuildIndexes() {
+    // An index still in key order was kept under the uniqueness checks; only
+    // the ones left out of order (loads, maintenance off) need sorting and checking.
     bool unique = true;
     const RowStore store = Store();
     for (RowIndex* index : SecondaryIndexes()) {
         if (!index->InOrder() || index->size() != rows_.size()) {
             if (!index->Rebuild(store, rows_.size()) && index->Maintained()) unique = false;
-        } else if (index->Unique() && index->Maintained()) {
-            for (std::size_t pos = 1; pos < index->size() && unique; ++pos) {
-                unique = index->CompareKeys(store, rows_[index->at(pos - 1)], rows_[index->at(pos)]) != 0;
-            }
         }
     }
     return unique;
@@ -722,7 +722,7 @@ void TMemTable::SetEnableIndexes(bool on) {
 void TMemTable::SetKey() {
     CheckActive();
     StorePending();
-    searchKey_ = TRecord(layout_);
+    searchKey_.ClearAll(layout_);
     keyBuffer_ = KeyBuffer::Search;
     state_ = TDataSetState::SetKey;
 }
@@ -848,8 +848,7 @@ void TMemTable::AppendLoadedRow(int status, const std::vector<TFieldValue>& valu
     if (static_cast<int>(values.size()) != FieldCount()) {
         throw EStreamError("Stream read error");
     }
-    TRecord record(layout_);
-    for (int f = 0; f < FieldCount(); ++f) record.Set(layout_, f, values[static_cast<std::size_t>(f)]);
+    TRecord record = TRecord::FromValues(layout_, values);
     record.status = static_cast<std::uint8_t>(status);
     AddRow(std::move(record), lastSequence_ + kSequenceGap, false);
 }

@@ -81,12 +81,6 @@ TRecord& TRecord::operator=(const TRecord& other) {
     return *this;
 }
 
-bool TRecord::IsNull(const RecordLayout&, int field) const {
-    if (!data_) return true;
-    const auto f = static_cast<std::uint32_t>(field);
-    return (data_[f / 8] >> (f % 8)) & 1u;
-}
-
 void TRecord::MarkNull(const RecordLayout&, int field, bool isNull) {
     const auto f = static_cast<std::uint32_t>(field);
     const auto bit = static_cast<std::uint8_t>(1u << (f % 8));
@@ -131,16 +125,6 @@ bool TRecord::GetBool(const RecordLayout& layout, int field) const {
     return slot.kind == SlotKind::Bool ? data_[slot.offset] != 0 : GetInt(layout, field) != 0;
 }
 
-std::string_view TRecord::GetVar(const RecordLayout& layout, int field) const {
-    const auto& slot = layout.SlotOf(field);
-    if (IsNull(layout, field) || slot.kind != SlotKind::Var) return {};
-    const std::uint8_t* p = data_.get() + slot.offset;
-    const auto offset = Load<std::uint32_t>(p);
-    const auto length = Load<std::uint32_t>(p + 4);
-    const std::uint32_t tail = layout.BitmapBytes() + layout.FixedBytes();
-    return {reinterpret_cast<const char*>(data_.get() + tail + offset), length};
-}
-
 TFieldValue TRecord::Get(const RecordLayout& layout, int field) const {
     if (IsNull(layout, field)) return std::monostate{};
     switch (layout.SlotOf(field).valueClass) {
@@ -154,6 +138,44 @@ TFieldValue TRecord::Get(const RecordLayout& layout, int field) const {
         case ValueClass::Bytes: return std::string(GetVar(layout, field));
     }
     return std::monostate{};
+}
+
+TRecord TRecord::FromValues(const RecordLayout& layout, const std::vector<TFieldValue>& values) {
+    std::size_t tail = 0;
+    for (int f = 0; f < layout.FieldCount(); ++f) {
+        const auto* text = std::get_if<std::string>(&values[static_cast<std::size_t>(f)]);
+        if (text && layout.SlotOf(f).kind == SlotKind::Var) tail += text->size();
+    }
+    TRecord record;
+    const std::uint32_t head = layout.BitmapBytes() + layout.FixedBytes();
+    record.size_ = static_cast<std::uint32_t>(head + tail);
+    record.data_ = std::make_unique<std::uint8_t[]>(record.size_);
+    std::memset(record.data_.get(), 0xFF, layout.BitmapBytes());
+    std::uint32_t offset = 0;
+    for (int f = 0; f < layout.FieldCount(); ++f) {
+        const TFieldValue& value = values[static_cast<std::size_t>(f)];
+        const auto& slot = layout.SlotOf(f);
+        if (slot.kind != SlotKind::Var) {
+            if (!IsNullValue(value)) record.Set(layout, f, value);
+            continue;
+        }
+        const auto* text = std::get_if<std::string>(&value);
+        if (!text) continue;
+        if (!text->empty()) std::memcpy(record.data_.get() + head + offset, text->data(), text->size());
+        Store(record.data_.get() + slot.offset, offset);
+        Store(record.data_.get() + slot.offset + 4, static_cast<std::uint32_t>(text->size()));
+        offset += static_cast<std::uint32_t>(text->size());
+        record.MarkNull(layout, f, false);
+    }
+    return record;
+}
+
+void TRecord::ClearAll(const RecordLayout& layout) {
+    if (!data_) {
+        *this = TRecord(layout);
+        return;
+    }
+    std::memset(data_.get(), 0xFF, layout.BitmapBytes());
 }
 
 void TRecord::SetNull(const RecordLayout& layout, int field) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -47,12 +48,27 @@ public:
     TRecord& operator=(TRecord&&) noexcept = default;
 
     bool Empty() const { return !data_; }
-    bool IsNull(const RecordLayout& layout, int field) const;
+    bool IsNull(const RecordLayout&, int field) const {
+        const auto f = static_cast<std::uint32_t>(field);
+        return !data_ || ((data_[f / 8] >> (f % 8)) & 1u);
+    }
     std::int64_t GetInt(const RecordLayout& layout, int field) const;
     double GetDouble(const RecordLayout& layout, int field) const;
     bool GetBool(const RecordLayout& layout, int field) const;
-    std::string_view GetVar(const RecordLayout& layout, int field) const;
+    std::string_view GetVar(const RecordLayout& layout, int field) const {
+        const auto& slot = layout.SlotOf(field);
+        if (IsNull(layout, field) || slot.kind != SlotKind::Var) return {};
+        std::uint32_t offset, length;
+        std::memcpy(&offset, data_.get() + slot.offset, 4);
+        std::memcpy(&length, data_.get() + slot.offset + 4, 4);
+        return {reinterpret_cast<const char*>(data_.get() + layout.BitmapBytes() + layout.FixedBytes() + offset), length};
+    }
     TFieldValue Get(const RecordLayout& layout, int field) const;
+
+    // A record holding the given values (one per field), built in one allocation.
+    static TRecord FromValues(const RecordLayout& layout, const std::vector<TFieldValue>& values);
+    // Makes every field null again, keeping the allocation.
+    void ClearAll(const RecordLayout& layout);
 
     void SetNull(const RecordLayout& layout, int field);
     void SetInt(const RecordLayout& layout, int field, std::int64_t value);

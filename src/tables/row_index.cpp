@@ -2,8 +2,11 @@
 #include "tables/row_index.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <limits>
 #include <numeric>
+#include <unordered_map>
 
 #include "support/collation.h"
 
@@ -16,6 +19,13 @@ constexpr std::size_t kBlockMax = 2 * kBlockTarget;
 
 template <typename T>
 int ThreeWay(T a, T b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+// Not-a-number sorts after every number, so that the order stays total.
+int ThreeWay(double a, double b) {
+    const bool nanA = a != a, nanB = b != b;
+    if (nanA || nanB) return nanA == nanB ? 0 : (nanA ? 1 : -1);
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
@@ -43,7 +53,8 @@ RowId BlockList::at(std::size_t pos) const {
 void BlockList::insert(std::size_t pos, RowId id) {
     if (blocks_.empty()) {
         blocks_.emplace_back();
-        startsValid_ = false;
+        starts_.assign(1, 0);
+        startsValid_ = true;
     }
     if (!startsValid_) Reindex();
     std::size_t b;
@@ -55,13 +66,14 @@ void BlockList::insert(std::size_t pos, RowId id) {
     }
     auto& block = blocks_[b];
     block.insert(block.begin() + static_cast<std::ptrdiff_t>(pos - starts_[b]), id);
+    for (std::size_t later = b + 1; later < starts_.size(); ++later) ++starts_[later];
     if (block.size() > kBlockMax) {
         std::vector<RowId> upper(block.begin() + kBlockTarget, block.end());
         block.resize(kBlockTarget);
         blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(b) + 1, std::move(upper));
+        starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(b) + 1, starts_[b] + kBlockTarget);
     }
     ++count_;
-    startsValid_ = false;
 }
 
 void BlockList::erase(std::size_t pos) {
@@ -161,29 +173,11 @@ bool RowIndex::Before(const RowStore& store, RowId a, RowId b) const {
 }
 
 std::size_t RowIndex::LowerBound(const RowStore& store, const TRecord& key, int keyCount) const {
-    std::size_t lo = 0, hi = ids_.size();
-    while (lo < hi) {
-        const std::size_t mid = lo + (hi - lo) / 2;
-        if (CompareKeys(store, (*store.rows)[ids_.at(mid)], key, keyCount) < 0) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
-    return lo;
+    return ids_.PartitionPoint([&](RowId id) { return CompareKeys(store, (*store.rows)[id], key, keyCount) < 0; });
 }
 
 std::size_t RowIndex::UpperBound(const RowStore& store, const TRecord& key, int keyCount) const {
-    std::size_t lo = 0, hi = ids_.size();
-    while (lo < hi) {
-        const std::size_t mid = lo + (hi - lo) / 2;
-        if (CompareKeys(store, (*store.rows)[ids_.at(mid)], key, keyCount) <= 0) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
-    return lo;
+    return ids_.PartitionPoint([&](RowId id) { return CompareKeys(store, (*store.rows)[id], key, keyCount) <= 0; });
 }
 
 std::size_t RowIndex::PositionOf(const RowStore& store, RowId id) const {
@@ -193,16 +187,8 @@ std::size_t RowIndex::PositionOf(const RowStore& store, RowId id) const {
         }
         return ids_.size();
     }
-    std::size_t lo = 0, hi = ids_.size();
-    while (lo < hi) {
-        const std::size_t mid = lo + (hi - lo) / 2;
-        if (Before(store, ids_.at(mid), id)) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
-    return lo < ids_.size() && ids_.at(lo) == id ? lo : ids_.size();
+    const std::size_t pos = ids_.PartitionPoint([&](RowId other) { return Before(store, other, id); });
+    return pos < ids_.size() && ids_.at(pos) == id ? pos : ids_.size();
 }
 
 void RowIndex::Add(const RowStore& store, RowId id) {
@@ -210,16 +196,7 @@ void RowIndex::Add(const RowStore& store, RowId id) {
         ids_.insert(ids_.size(), id);
         return;
     }
-    std::size_t lo = 0, hi = ids_.size();
-    while (lo < hi) {
-        const std::size_t mid = lo + (hi - lo) / 2;
-        if (Before(store, ids_.at(mid), id)) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
-    }
-    ids_.insert(lo, id);
+    ids_.insert(ids_.PartitionPoint([&](RowId other) { return Before(store, other, id); }), id);
 }
 
 void RowIndex::Remove(const RowStore& store, RowId id) {
@@ -237,15 +214,129 @@ void RowIndex::Clear() {
     inOrder_ = true;
 }
 
+namespace {
+
+constexpr std::int64_t kNullKey = std::numeric_limits<std::int64_t>::min();
+
+// Numbers in an order-preserving integer form; -0 and +0 are one key and
+// not-a-number sorts after every number, as the comparison does.
+std::int64_t OrderedBits(double value) {
+    if (value != value) return std::numeric_limits<std::int64_t>::max();
+    if (value == 0) value = 0;
+    std::int64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return std::max(bits < 0 ? bits ^ std::numeric_limits<std::int64_t>::max() : bits, kNullKey + 1);
+}
+
+// Replaces each text of a key column by its rank among the column's distinct
+// texts in collation order, so that the sort compares integers only.
+void RankTexts(const std::vector<std::string_view>& texts, const std::vector<bool>& isNull, bool caseInsensitive,
+               bool bytes, std::int64_t* column, std::size_t stride) {
+    std::unordered_map<std::string_view, std::int64_t> rank;
+    rank.reserve(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (!isNull[i]) rank.emplace(texts[i], 0);
+    }
+    std::vector<std::string_view> distinct;
+    distinct.reserve(rank.size());
+    for (const auto& entry : rank) distinct.push_back(entry.first);
+    const auto compare = [&](std::string_view a, std::string_view b) {
+        return bytes ? a.compare(b) : CollateText(a, b, caseInsensitive);
+    };
+    std::sort(distinct.begin(), distinct.end(), [&](std::string_view a, std::string_view b) { return compare(a, b) < 0; });
+    // Texts the collation holds equal (letter case, in a case-insensitive index) share a rank.
+    std::int64_t next = 0;
+    for (std::size_t i = 0; i < distinct.size(); ++i) {
+        if (i > 0 && compare(distinct[i - 1], distinct[i]) != 0) ++next;
+        rank[distinct[i]] = next;
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) column[i * stride] = isNull[i] ? kNullKey : rank[texts[i]];
+}
+
+// Sorts the rows by their key integers, ties by row id, with the keys of a
+// row kept together so that the sort reads memory in order.
+template <std::size_t Width>
+void SortItems(const std::vector<std::int64_t>& keys, std::vector<RowId>& ids) {
+    struct Item {
+        std::array<std::int64_t, Width> key;
+        RowId id;
+    };
+    std::vector<Item> items(ids.size());
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        std::copy_n(keys.begin() + static_cast<std::ptrdiff_t>(i * Width), Width, items[i].key.begin());
+        items[i].id = static_cast<RowId>(i);
+    }
+    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        return a.key != b.key ? a.key < b.key : a.id < b.id;
+    });
+    for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = items[i].id;
+}
+
+}  // namespace
+
 bool RowIndex::Rebuild(const RowStore& store, std::size_t rowCount) {
+    const RecordLayout& layout = *store.layout;
+    const std::vector<TRecord>& rows = *store.rows;
+    // Every key field of every row becomes one integer that sorts the same way.
+    const std::size_t width = rowOrder_ ? 1 : std::max<std::size_t>(keys_.size(), 1);
+    std::vector<std::int64_t> keys(rowCount * width, 0);
+    if (rowOrder_) {
+        for (std::size_t i = 0; i < rowCount; ++i) keys[i] = (*store.sequence)[i];
+    }
+    for (std::size_t k = 0; k < keys_.size() && !rowOrder_; ++k) {
+        const KeyField& key = keys_[k];
+        const ValueClass cls = layout.SlotOf(key.field).valueClass;
+        std::int64_t* column = keys.data() + k;
+        if (cls == ValueClass::Text || cls == ValueClass::Bytes) {
+            std::vector<std::string_view> texts(rowCount);
+            std::vector<bool> isNull(rowCount);
+            for (std::size_t i = 0; i < rowCount; ++i) {
+                isNull[i] = rows[i].IsNull(layout, key.field);
+                texts[i] = rows[i].GetVar(layout, key.field);
+            }
+            RankTexts(texts, isNull, key.caseInsensitive, cls == ValueClass::Bytes, column, width);
+        } else {
+            for (std::size_t i = 0; i < rowCount; ++i) {
+                const TRecord& row = rows[i];
+                std::int64_t value;
+                if (row.IsNull(layout, key.field)) {
+                    value = kNullKey;
+                } else if (cls == ValueClass::Float || cls == ValueClass::DateTime) {
+                    value = OrderedBits(row.GetDouble(layout, key.field));
+                } else {
+                    value = std::max(row.GetInt(layout, key.field), kNullKey + 1);
+                }
+                column[i * width] = value;
+            }
+        }
+        if (key.descending) {
+            for (std::size_t i = 0; i < rowCount; ++i) column[i * width] = ~column[i * width];
+        }
+    }
+    const auto keyOrder = [&](RowId a, RowId b) {
+        const std::int64_t* x = keys.data() + static_cast<std::size_t>(a) * width;
+        const std::int64_t* y = keys.data() + static_cast<std::size_t>(b) * width;
+        for (std::size_t k = 0; k < width; ++k) {
+            if (x[k] != y[k]) return x[k] < y[k] ? -1 : 1;
+        }
+        return 0;
+    };
     std::vector<RowId> ids(rowCount);
-    std::iota(ids.begin(), ids.end(), RowId{0});
-    std::sort(ids.begin(), ids.end(), [&](RowId a, RowId b) { return Before(store, a, b); });
+    switch (width) {
+        case 1: SortItems<1>(keys, ids); break;
+        case 2: SortItems<2>(keys, ids); break;
+        case 3: SortItems<3>(keys, ids); break;
+        case 4: SortItems<4>(keys, ids); break;
+        default:
+            std::iota(ids.begin(), ids.end(), RowId{0});
+            std::sort(ids.begin(), ids.end(), [&](RowId a, RowId b) {
+                const int order = keyOrder(a, b);
+                return order != 0 ? order < 0 : a < b;
+            });
+    }
     bool unique = true;
     if (Unique() && !rowOrder_) {
-        for (std::size_t i = 1; i < ids.size() && unique; ++i) {
-            unique = CompareKeys(store, (*store.rows)[ids[i - 1]], (*store.rows)[ids[i]]) != 0;
-        }
+        for (std::size_t i = 1; i < rowCount && unique; ++i) unique = keyOrder(ids[i - 1], ids[i]) != 0;
     }
     ids_.assign(ids);
     inOrder_ = true;

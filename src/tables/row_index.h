@@ -25,6 +25,34 @@ public:
     void assign(const std::vector<RowId>& ids);
     std::vector<RowId> ToVector() const;
 
+    // First position whose id does not satisfy isBefore, for a list
+    // partitioned by it (every id satisfying it comes first).
+    template <typename Pred>
+    std::size_t PartitionPoint(Pred isBefore) const {
+        std::size_t lo = 0, hi = blocks_.size();
+        while (lo < hi) {
+            const std::size_t mid = lo + (hi - lo) / 2;
+            if (isBefore(blocks_[mid].back())) {
+                lo = mid + 1;
+            } else {
+                hi = mid;
+            }
+        }
+        if (lo == blocks_.size()) return count_;
+        if (!startsValid_) Reindex();
+        const auto& block = blocks_[lo];
+        std::size_t first = 0, last = block.size();
+        while (first < last) {
+            const std::size_t mid = first + (last - first) / 2;
+            if (isBefore(block[mid])) {
+                first = mid + 1;
+            } else {
+                last = mid;
+            }
+        }
+        return starts_[lo] + first;
+    }
+
 private:
     void Reindex() const;
     std::vector<std::vector<RowId>> blocks_;
