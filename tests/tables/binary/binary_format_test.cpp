@@ -15,6 +15,7 @@
 #include "support/byte_reader.h"
 #include "support/errors.h"
 #include "tables/memtable.h"
+#include "tables/schemas.h"
 #include "test_support/temp_dir.h"
 #include "tables/binary/binary_file_builder.h"
 
@@ -312,6 +313,46 @@ TEST_F(BinaryFormatTest, DefinitionsAndIndexesComeBack) {
     EXPECT_EQ(back->IndexDefs[1].Options, ixNonMaintained | ixUnique);
     EXPECT_EQ(back->IndexName(), "");
     EXPECT_EQ(Save(*back), bytes);
+}
+
+TEST_F(BinaryFormatTest, TheSystemsOwnTablesComeBackWithTheirDefinitions) {
+    struct Case {
+        const char* what;
+        void (*create)(TMemTable&);
+    };
+    const Case cases[] = {
+        {"payroll", [](TMemTable& t) { CreatePayrollTable(t, 1); }},
+        {"QuickBooks employees", CreateQBEmployeeTable},
+        {"wage items", CreateQBWageTable},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto table = NewTable();
+        c.create(*table);
+        table->Append();
+        for (int i = 0; i < table->FieldCount(); ++i) {
+            TField& field = table->Fields(i);
+            if (ValueClassOf(field.DataType()) == ValueClass::Text) field.SetAsString("T\xE9xt" + std::to_string(i));
+            if (ValueClassOf(field.DataType()) == ValueClass::Integer) field.SetAsInteger(40000 + i);
+        }
+        table->Post();
+        const std::string bytes = Save(*table);
+        auto back = Loaded(bytes);
+        ASSERT_EQ(back->FieldCount(), table->FieldCount());
+        for (int i = 0; i < back->FieldCount(); ++i) {
+            EXPECT_EQ(back->Fields(i).FieldName(), table->Fields(i).FieldName());
+            EXPECT_EQ(back->Fields(i).DataType(), table->Fields(i).DataType());
+            EXPECT_EQ(back->Fields(i).Size(), table->Fields(i).Size());
+            EXPECT_EQ(back->Fields(i).Value(), table->Fields(i).Value());
+        }
+        ASSERT_EQ(back->IndexDefs.Count(), table->IndexDefs.Count());
+        for (int i = 0; i < back->IndexDefs.Count(); ++i) {
+            EXPECT_EQ(back->IndexDefs[i].Name, table->IndexDefs[i].Name);
+            EXPECT_EQ(back->IndexDefs[i].Fields, table->IndexDefs[i].Fields);
+            EXPECT_EQ(back->IndexDefs[i].Options, table->IndexDefs[i].Options);
+        }
+        EXPECT_EQ(Save(*back), bytes);
+    }
 }
 
 TEST_F(BinaryFormatTest, RowsAreWrittenInTheActiveIndexOrderWithTheirStatus) {
