@@ -35,20 +35,21 @@ inline std::string MakeDemoCompany(const TempDir& dir, qbsim::Edition edition = 
     return path;
 }
 
-inline std::string EmployeeListID(const std::string& path, std::string_view name) {
-    qbsim::CompanyFile company(path);
-    for (const auto& e : company.Employees())
-        if (e.name == name) return e.listID;
-    ADD_FAILURE() << "no demo employee " << name;
+// The ListID of the demo list object of that name, found in list.
+template <typename List>
+std::string ListIDByName(const List& list, std::string_view name) {
+    for (const auto& item : list)
+        if (item.name == name) return item.listID;
+    ADD_FAILURE() << "no demo list object " << name;
     return {};
 }
 
+inline std::string EmployeeListID(const std::string& path, std::string_view name) {
+    return ListIDByName(qbsim::CompanyFile(path).Employees(), name);
+}
+
 inline std::string WageItemListID(const std::string& path, std::string_view name) {
-    qbsim::CompanyFile company(path);
-    for (const auto& w : company.WageItems())
-        if (w.name == name) return w.listID;
-    ADD_FAILURE() << "no demo wage item " << name;
-    return {};
+    return ListIDByName(qbsim::CompanyFile(path).WageItems(), name);
 }
 
 // A TimeTrackingAddRq as the posting pass builds it, with the given parts.

@@ -181,6 +181,18 @@ TEST_F(SimulatorRequest, WholeCallFailsOnRequestsQuickBooksCannotParse) {
     EXPECT_TRUE(Entries().empty());
 }
 
+TEST_F(SimulatorRequest, RequestCutAtEveryLengthFailsAsParseError) {
+    const std::string whole = Envelope(TimeAdd("2018-03-05", smith_, "PT8H", regular_));
+    const std::size_t complete = whole.rfind("</QBXML>") + std::string_view("</QBXML>").size();
+    for (std::size_t length = 0; length < complete; ++length) {
+        SCOPED_TRACE(length);
+        ExpectQBError([&] { Send(whole.substr(0, length)); }, kQBErrParse,
+                      "QuickBooks found an error when parsing the provided XML text stream.");
+    }
+    EXPECT_TRUE(Contains(Send(whole.substr(0, complete)), "statusCode=\"0\""));
+    EXPECT_EQ(Entries().size(), 1u);
+}
+
 TEST_F(SimulatorRequest, VersionLineMustFitTheEdition) {
     const std::string query = "<EmployeeQueryRq requestID=\"1\"/>";
     const char* version = "The version of QBXML that was requested is not supported or is unknown.";

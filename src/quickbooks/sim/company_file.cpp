@@ -97,6 +97,20 @@ WageItem ReadWageItem(const Statement& row) {
     return w;
 }
 
+// The list object with that ListID or, when listID is empty, that name
+// (without regard to letter case, as QuickBooks compares names).
+template <typename T, typename Read>
+std::optional<T> FindOne(sqlite3* db, const char* columns, const char* table, const std::string& listID,
+                         const std::string& fullName, Read read) {
+    const bool byID = !listID.empty();
+    Statement query(db, (std::string("SELECT ") + columns + " FROM " + table + " WHERE " +
+                         (byID ? "list_id = ?" : "name = ?"))
+                            .c_str());
+    query.Bind(1, byID ? listID : fullName);
+    if (!query.Step()) return std::nullopt;
+    return read(query);
+}
+
 }  // namespace
 
 std::string_view EditionName(Edition edition) { return edition == Edition::US ? "US" : "CA"; }
@@ -167,26 +181,27 @@ std::int64_t CompanyFile::NextCounter(const char* column) {
     return value;
 }
 
-std::string CompanyFile::AddEmployee(const Employee& e) {
+std::string CompanyFile::BindListHeader(Statement& insert, const std::string& name, bool isActive) {
     const std::int64_t now = NowSeconds();
     const std::string listID = MakeObjectID(NextCounter("next_list_counter"), now);
     const std::string stamp = NowTimeStamp();
+    insert.Bind(1, listID).Bind(2, stamp).Bind(3, stamp).Bind(4, std::to_string(now)).Bind(5, name);
+    insert.Bind(6, std::int64_t{isActive});
+    return listID;
+}
+
+std::string CompanyFile::AddEmployee(const Employee& e) {
     Statement insert(db_, "INSERT INTO employee VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    insert.Bind(1, listID).Bind(2, stamp).Bind(3, stamp).Bind(4, std::to_string(now)).Bind(5, e.name);
-    insert.Bind(6, std::int64_t{e.isActive}).Bind(7, e.firstName).Bind(8, e.middleName).Bind(9, e.lastName);
-    insert.Bind(10, e.addr1).Bind(11, e.hiredDate);
+    const std::string listID = BindListHeader(insert, e.name, e.isActive);
+    insert.Bind(7, e.firstName).Bind(8, e.middleName).Bind(9, e.lastName).Bind(10, e.addr1).Bind(11, e.hiredDate);
     insert.Step();
     return listID;
 }
 
 std::string CompanyFile::AddWageItem(const WageItem& w) {
-    const std::int64_t now = NowSeconds();
-    const std::string listID = MakeObjectID(NextCounter("next_list_counter"), now);
-    const std::string stamp = NowTimeStamp();
     Statement insert(db_, "INSERT INTO wage_item VALUES (?, ?, ?, ?, ?, ?, ?)");
-    insert.Bind(1, listID).Bind(2, stamp).Bind(3, stamp).Bind(4, std::to_string(now)).Bind(5, w.name);
-    insert.Bind(6, std::int64_t{w.isActive}).Bind(7, w.wageType);
-    insert.Step();
+    const std::string listID = BindListHeader(insert, w.name, w.isActive);
+    insert.Bind(7, w.wageType).Step();
     return listID;
 }
 
@@ -227,23 +242,11 @@ std::vector<WageItem> CompanyFile::WageItems() {
 }
 
 std::optional<Employee> CompanyFile::FindEmployee(const std::string& listID, const std::string& fullName) {
-    const bool byID = !listID.empty();
-    Statement query(db_, (std::string("SELECT ") + kEmployeeColumns + " FROM employee WHERE " +
-                          (byID ? "list_id = ?" : "name = ?"))
-                             .c_str());
-    query.Bind(1, byID ? listID : fullName);
-    if (!query.Step()) return std::nullopt;
-    return ReadEmployee(query);
+    return FindOne<Employee>(db_, kEmployeeColumns, "employee", listID, fullName, ReadEmployee);
 }
 
 std::optional<WageItem> CompanyFile::FindWageItem(const std::string& listID, const std::string& fullName) {
-    const bool byID = !listID.empty();
-    Statement query(db_, (std::string("SELECT ") + kWageColumns + " FROM wage_item WHERE " +
-                          (byID ? "list_id = ?" : "name = ?"))
-                             .c_str());
-    query.Bind(1, byID ? listID : fullName);
-    if (!query.Step()) return std::nullopt;
-    return ReadWageItem(query);
+    return FindOne<WageItem>(db_, kWageColumns, "wage_item", listID, fullName, ReadWageItem);
 }
 
 std::vector<TimeEntry> CompanyFile::TimeEntries(const TimeEntryFilter& filter) {

@@ -14,6 +14,8 @@ struct sqlite3;
 
 namespace kvr::qbsim {
 
+class Statement;
+
 enum class Edition { US, CA };
 
 struct Employee {
@@ -85,6 +87,8 @@ public:
 
 private:
     std::int64_t NextCounter(const char* column);
+    // Binds the six columns every list row starts with; returns the new ListID.
+    std::string BindListHeader(Statement& insert, const std::string& name, bool isActive);
 
     std::string path_;
     sqlite3* db_ = nullptr;

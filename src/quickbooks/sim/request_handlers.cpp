@@ -93,48 +93,49 @@ void WriteListHeader(ResponseWriter& out, const auto& item) {
     out.Leaf("IsActive", item.isActive ? "true" : "false");
 }
 
-int EmployeeQuery(pugi::xml_node request, RequestContext& context, ResponseWriter& out) {
-    std::vector<Employee> selected;
+// A list query's response: status, then one record per selected item,
+// each the common list header and what body writes.
+template <typename T, typename Find, typename Body>
+int AnswerListQuery(pugi::xml_node request, std::vector<T> all, Find find, std::string_view responseName,
+                    std::string_view recordName, ResponseWriter& out, Body body) {
+    std::vector<T> selected;
     std::string message(kStatusOK);
-    const int code = SelectList(
-        ReadListFilter(request), context.company.Employees(),
-        [&](const std::string& id, const std::string& name) { return context.company.FindEmployee(id, name); },
-        selected, message);
-    out.OpenStatus("EmployeeQueryRs", request.attribute("requestID").value(), code, message);
-    for (const Employee& e : selected) {
-        out.Open("EmployeeRet");
-        WriteListHeader(out, e);
-        out.Leaf("FirstName", e.firstName);
-        out.Leaf("MiddleName", e.middleName);
-        out.Leaf("LastName", e.lastName);
-        if (!e.addr1.empty()) {
-            out.Open("EmployeeAddress");
-            out.Leaf("Addr1", e.addr1);
-            out.Close();
-        }
-        out.Leaf("HiredDate", e.hiredDate);
+    const int code = SelectList(ReadListFilter(request), std::move(all), find, selected, message);
+    out.OpenStatus(responseName, request.attribute("requestID").value(), code, message);
+    for (const T& item : selected) {
+        out.Open(recordName);
+        WriteListHeader(out, item);
+        body(item);
         out.Close();
     }
     out.Close();
     return code;
 }
 
+int EmployeeQuery(pugi::xml_node request, RequestContext& context, ResponseWriter& out) {
+    const auto find = [&](const std::string& id, const std::string& name) {
+        return context.company.FindEmployee(id, name);
+    };
+    return AnswerListQuery(request, context.company.Employees(), find, "EmployeeQueryRs", "EmployeeRet", out,
+                           [&](const Employee& e) {
+                               out.Leaf("FirstName", e.firstName);
+                               out.Leaf("MiddleName", e.middleName);
+                               out.Leaf("LastName", e.lastName);
+                               if (!e.addr1.empty()) {
+                                   out.Open("EmployeeAddress");
+                                   out.Leaf("Addr1", e.addr1);
+                                   out.Close();
+                               }
+                               out.Leaf("HiredDate", e.hiredDate);
+                           });
+}
+
 int WageItemQuery(pugi::xml_node request, RequestContext& context, ResponseWriter& out) {
-    std::vector<WageItem> selected;
-    std::string message(kStatusOK);
-    const int code = SelectList(
-        ReadListFilter(request), context.company.WageItems(),
-        [&](const std::string& id, const std::string& name) { return context.company.FindWageItem(id, name); },
-        selected, message);
-    out.OpenStatus("PayrollItemWageQueryRs", request.attribute("requestID").value(), code, message);
-    for (const WageItem& w : selected) {
-        out.Open("PayrollItemWageRet");
-        WriteListHeader(out, w);
-        out.Leaf("WageType", w.wageType);
-        out.Close();
-    }
-    out.Close();
-    return code;
+    const auto find = [&](const std::string& id, const std::string& name) {
+        return context.company.FindWageItem(id, name);
+    };
+    return AnswerListQuery(request, context.company.WageItems(), find, "PayrollItemWageQueryRs",
+                           "PayrollItemWageRet", out, [&](const WageItem& w) { out.Leaf("WageType", w.wageType); });
 }
 
 void WriteRef(ResponseWriter& out, std::string_view name, const std::string& listID, const std::string& fullName) {
