@@ -67,14 +67,21 @@ const char* kEmployeeColumns =
     "list_id, time_created, time_modified, edit_sequence, name, is_active, first_name, middle_name, "
     "last_name, addr1, hired_date";
 
+// The six columns every list row starts with.
+template <typename T>
+T ReadListHeader(const Statement& row) {
+    T item;
+    item.listID = row.Text(0);
+    item.timeCreated = row.Text(1);
+    item.timeModified = row.Text(2);
+    item.editSequence = row.Text(3);
+    item.name = row.Text(4);
+    item.isActive = row.Int(5) != 0;
+    return item;
+}
+
 Employee ReadEmployee(const Statement& row) {
-    Employee e;
-    e.listID = row.Text(0);
-    e.timeCreated = row.Text(1);
-    e.timeModified = row.Text(2);
-    e.editSequence = row.Text(3);
-    e.name = row.Text(4);
-    e.isActive = row.Int(5) != 0;
+    Employee e = ReadListHeader<Employee>(row);
     e.firstName = row.Text(6);
     e.middleName = row.Text(7);
     e.lastName = row.Text(8);
@@ -86,13 +93,7 @@ Employee ReadEmployee(const Statement& row) {
 const char* kWageColumns = "list_id, time_created, time_modified, edit_sequence, name, is_active, wage_type";
 
 WageItem ReadWageItem(const Statement& row) {
-    WageItem w;
-    w.listID = row.Text(0);
-    w.timeCreated = row.Text(1);
-    w.timeModified = row.Text(2);
-    w.editSequence = row.Text(3);
-    w.name = row.Text(4);
-    w.isActive = row.Int(5) != 0;
+    WageItem w = ReadListHeader<WageItem>(row);
     w.wageType = row.Text(6);
     return w;
 }
