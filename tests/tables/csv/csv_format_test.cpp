@@ -482,8 +482,10 @@ TEST_F(CsvFormatTest, ReadOnlyAndRequiredFieldsAreRead) {
 TEST_F(CsvFormatTest, HeaderOnAFieldlessTableMakesTextFields) {
     TMemTable table;
     UseCsv(table);
-    Load(table, "\"Last Name\",,\"Dept\",\"last name\",\r\n\"Smith\",\"x\",\"Office\",\"Jones\",\r\n");
-    ASSERT_EQ(table.FieldCount(), 2);
+    Load(table, "\"Last Name\",,\"Dept\",\"last name\",\"\xDC" "ber\",\"\xFC" "BER\",\r\n"
+                "\"Smith\",\"x\",\"Office\",\"Jones\",\"1\",\"2\",\r\n");
+    ASSERT_EQ(table.FieldCount(), 3);
+    EXPECT_EQ(table.Fields(2).AsString(), "2") << "letter case of Windows-1252 letters is ignored too";
     EXPECT_EQ(table.Fields(0).FieldName(), "Last Name");
     EXPECT_EQ(table.Fields(0).DataType(), FieldType::String);
     EXPECT_EQ(table.Fields(0).Size(), 255);
