@@ -11,7 +11,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # kvrtool runs without the MinGW runtime DLLs beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-# GCC 12 warns falsely about overlapping copies inside std::string
-# concatenation once inlined at -O2 and above (GCC bug 105329); with -Werror
-# that would stop the build for no fault of the code.
-set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
