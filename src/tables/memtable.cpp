@@ -551,6 +551,7 @@ void TMemTable::Post() {
     const bool maintain = enableIndexes_ && !loading_;
     if (maintain) CheckUnique(pendingIsNew_ ? kNoRow : current_, pending_);
 
+    pending_.Compact(layout_);
     RowId stored;
     if (pendingIsNew_) {
         pending_.status = 0;

@@ -1,6 +1,7 @@
 // Compact row storage.
 #include "tables/record.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kvr {
@@ -61,12 +62,12 @@ void RecordLayout::Build(const std::vector<FieldType>& types) {
 }
 
 TRecord::TRecord(const RecordLayout& layout) {
-    size_ = layout.BitmapBytes() + layout.FixedBytes();
+    size_ = capacity_ = layout.BitmapBytes() + layout.FixedBytes();
     data_ = std::make_unique<std::uint8_t[]>(size_);  // zeroed: empty texts, zero numbers
     std::memset(data_.get(), 0xFF, layout.BitmapBytes());
 }
 
-TRecord::TRecord(const TRecord& other) : status(other.status), size_(other.size_) {
+TRecord::TRecord(const TRecord& other) : status(other.status), size_(other.size_), capacity_(other.size_) {
     if (other.data_) {
         data_ = std::make_unique<std::uint8_t[]>(size_);
         std::memcpy(data_.get(), other.data_.get(), size_);
@@ -148,7 +149,7 @@ TRecord TRecord::FromValues(const RecordLayout& layout, const std::vector<TField
     }
     TRecord record;
     const std::uint32_t head = layout.BitmapBytes() + layout.FixedBytes();
-    record.size_ = static_cast<std::uint32_t>(head + tail);
+    record.size_ = record.capacity_ = static_cast<std::uint32_t>(head + tail);
     record.data_ = std::make_unique<std::uint8_t[]>(record.size_);
     std::memset(record.data_.get(), 0xFF, layout.BitmapBytes());
     std::uint32_t offset = 0;
@@ -217,29 +218,57 @@ void TRecord::SetBool(const RecordLayout& layout, int field, bool value) {
 }
 
 void TRecord::SetVar(const RecordLayout& layout, int field, std::string_view bytes) {
-    // Rebuild the tail with every text in field order, the changed one replaced.
+    // A text that fits where the old one was overwrites it; a longer one goes
+    // to the end of the tail, which grows geometrically, so that filling a row
+    // costs time in proportion to its size. Compact drops the leftovers.
+    const auto& slot = layout.SlotOf(field);
     const std::uint32_t head = layout.BitmapBytes() + layout.FixedBytes();
-    std::size_t tailSize = 0;
-    for (int f = 0; f < layout.FieldCount(); ++f) {
-        if (layout.SlotOf(f).kind != SlotKind::Var) continue;
-        tailSize += f == field ? bytes.size() : GetVar(layout, f).size();
+    std::uint32_t offset = Load<std::uint32_t>(data_.get() + slot.offset);
+    const std::uint32_t length = Load<std::uint32_t>(data_.get() + slot.offset + 4);
+    if (IsNull(layout, field) || bytes.size() > length) {
+        const std::size_t needed = static_cast<std::size_t>(size_) + bytes.size();
+        if (needed > capacity_) {
+            const std::size_t grown = std::max<std::size_t>(needed, static_cast<std::size_t>(capacity_) * 2);
+            auto fresh = std::make_unique<std::uint8_t[]>(grown);
+            std::memcpy(fresh.get(), data_.get(), size_);
+            if (!bytes.empty()) std::memcpy(fresh.get() + size_, bytes.data(), bytes.size());  // bytes may lie in the old buffer
+            data_ = std::move(fresh);
+            capacity_ = static_cast<std::uint32_t>(grown);
+        } else if (!bytes.empty()) {
+            std::memmove(data_.get() + size_, bytes.data(), bytes.size());
+        }
+        offset = size_ - head;
+        size_ = static_cast<std::uint32_t>(needed);
+    } else if (!bytes.empty()) {
+        std::memmove(data_.get() + head + offset, bytes.data(), bytes.size());
     }
-    const std::size_t total = head + tailSize;
-    auto fresh = std::make_unique<std::uint8_t[]>(total);
+    Store(data_.get() + slot.offset, offset);
+    Store(data_.get() + slot.offset + 4, static_cast<std::uint32_t>(bytes.size()));
+    MarkNull(layout, field, false);
+}
+
+void TRecord::Compact(const RecordLayout& layout) {
+    if (!data_) return;
+    const std::uint32_t head = layout.BitmapBytes() + layout.FixedBytes();
+    std::size_t live = 0;
+    for (int f = 0; f < layout.FieldCount(); ++f) {
+        if (layout.SlotOf(f).kind == SlotKind::Var) live += GetVar(layout, f).size();
+    }
+    if (head + live == size_ && size_ == capacity_) return;
+    auto fresh = std::make_unique<std::uint8_t[]>(head + live);
     std::memcpy(fresh.get(), data_.get(), head);
     std::uint32_t offset = 0;
     for (int f = 0; f < layout.FieldCount(); ++f) {
         const auto& slot = layout.SlotOf(f);
         if (slot.kind != SlotKind::Var) continue;
-        const std::string_view text = f == field ? bytes : GetVar(layout, f);
+        const std::string_view text = GetVar(layout, f);
         if (!text.empty()) std::memcpy(fresh.get() + head + offset, text.data(), text.size());
         Store(fresh.get() + slot.offset, offset);
         Store(fresh.get() + slot.offset + 4, static_cast<std::uint32_t>(text.size()));
         offset += static_cast<std::uint32_t>(text.size());
     }
     data_ = std::move(fresh);
-    size_ = static_cast<std::uint32_t>(total);
-    MarkNull(layout, field, false);
+    size_ = capacity_ = static_cast<std::uint32_t>(head + live);
 }
 
 void TRecord::Set(const RecordLayout& layout, int field, const TFieldValue& value) {

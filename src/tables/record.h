@@ -79,14 +79,18 @@ public:
     // another alternative is converted where that is lossless, else the field is nulled.
     void Set(const RecordLayout& layout, int field, const TFieldValue& value);
 
-    std::size_t AllocatedBytes() const { return size_; }
+    // Drops the bytes of replaced texts, so that a stored row holds only live ones.
+    void Compact(const RecordLayout& layout);
+
+    std::size_t AllocatedBytes() const { return capacity_; }
 
     std::uint8_t status = 0;  // 0 unmodified, 1 modified, 2 inserted, 3 deleted
 
 private:
     void MarkNull(const RecordLayout& layout, int field, bool isNull);
     std::unique_ptr<std::uint8_t[]> data_;
-    std::uint32_t size_ = 0;
+    std::uint32_t size_ = 0;      // bytes in use
+    std::uint32_t capacity_ = 0;  // bytes allocated; a pending row grows into it
 };
 
 }  // namespace kvr
