@@ -1,6 +1,8 @@
 // Loading table files through the scratch table, and field copying.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tables/load_memory_table.h"
 #include "tables/schemas.h"
 #include "tables/util_table.h"
@@ -165,6 +167,20 @@ TEST_F(LoadMemoryTableTest, PostsIntoTheTargetRunItsEvents) {
     target.AfterPost = [&](TMemTable&) { ++posts; };
     ASSERT_TRUE(Load(path, target));
     EXPECT_EQ(posts, 2);
+}
+
+TEST_F(LoadMemoryTableTest, SaveThatFailsLeavesTheOldFileAsItWas) {
+    test::DefineTable(source, {{"Id", FieldType::Integer}});
+    AddRow(source, {"1"});
+    const std::string path = Save(source, "cache.bin");
+    const std::string before = test::TempDir::Read(path);
+    // The CSV writer refuses a field name it could not read back.
+    test::DefineTable(source, {{"A=B", FieldType::Integer}});
+    source.DefaultFormat = TableFormat::Csv;
+    EXPECT_NE(test::ErrorOf([&] { source.SaveToFile(path); }), "(no error)");
+    EXPECT_EQ(test::TempDir::Read(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1)
+        << "no temporary file is left behind";
 }
 
 }  // namespace
