@@ -4,11 +4,16 @@
 #include "support/file_io.h"
 #include "support/numtext.h"
 #include "xml/attribute_entry.h"
+#include "xml/node_pool.h"
 #include "xml/xml_datetime.h"
 #include "xml/xml_errors.h"
 #include "xml/xml_text.h"
 
 namespace kvr {
+
+void* TxdataNode::operator new(std::size_t size) { return AllocateNodeBlock(size); }
+
+void TxdataNode::operator delete(void* block, std::size_t size) noexcept { FreeNodeBlock(block, size); }
 
 TxdataNode::TxdataNode() = default;
 

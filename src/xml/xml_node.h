@@ -13,6 +13,7 @@
 // children for change.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -56,6 +57,14 @@ public:
 
     TxdataNode(const TxdataNode&) = delete;
     TxdataNode& operator=(const TxdataNode&) = delete;
+
+    // Nodes come from the node pool (node_pool.h): a response holds hundreds
+    // of thousands of them, and the general heap spends more time on them
+    // than reading does.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* block, std::size_t size) noexcept;
+    static void* operator new(std::size_t, void* where) noexcept { return where; }
+    static void operator delete(void*, void*) noexcept {}
 
     // The order of SortChildren: compares the texts of the AField children of
     // this node and Other by UTF-16 code units; 0 when Other is null or either
