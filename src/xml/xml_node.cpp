@@ -29,6 +29,16 @@ TxdataNode::TxdataNode(std::string AName, std::int32_t AValue) : FName(std::move
 
 TxdataNode::~TxdataNode() { FreeChildren(List); }
 
+namespace {
+
+void PrefetchNode([[maybe_unused]] const TxdataNode* node) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(node);
+#endif
+}
+
+}  // namespace
+
 // A response can nest a million elements deep, so the subtree is taken apart
 // with a heap stack instead of letting each destructor free its children.
 // Children still go last to first, each after its own descendants.
@@ -38,6 +48,10 @@ void TxdataNode::FreeChildren(std::vector<std::unique_ptr<TxdataNode>>& children
     children.clear();
     while (!pending.empty()) {
         TxdataNode* top = pending.back().get();
+        // The walk jumps between siblings and their subtrees faster than the
+        // memory can follow; asking early for the next node hides most of
+        // the wait.
+        if (pending.size() > 1) PrefetchNode(pending[pending.size() - 2].get());
         if (top->List.empty()) {
             pending.pop_back();
             continue;

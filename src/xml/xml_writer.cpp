@@ -96,48 +96,99 @@ std::string WriteCompactXml(const TxdataNode& node, bool withOwnTags) {
     return out;
 }
 
-std::vector<std::string> WriteIndentedXml(const TxdataNode& node) {
+namespace {
+
+// The indented lines as they are written: one buffer and where each line ends
+// in it, so that each line is copied out once at its final size.
+class IndentedText {
+public:
+    void StartTagLine(const TxdataNode& element, std::size_t indent) {
+        text_.append(indent, ' ');
+        AppendStartTag(text_, element);
+        ends_.push_back(text_.size());
+    }
+
+    void EndTagLine(const TxdataNode& element, std::size_t indent) {
+        text_.append(indent, ' ').append("</").append(element.Name()).push_back('>');
+        ends_.push_back(text_.size());
+    }
+
+    // Text runs of one element up to its next child (or its end) make one
+    // line; the line stays at the end of the buffer until CloseTextLine.
+    void AddTextRun(std::string_view run, std::size_t indent) {
+        if (!textOpen_) {
+            textStart_ = text_.size();
+            text_.append(indent, ' ');
+            textOpen_ = true;
+        }
+        AppendEscaped(text_, run, true);
+        textVisible_ = textVisible_ || HasVisibleChar(run);
+    }
+
+    // A text line of blanks only is dropped.
+    void CloseTextLine() {
+        if (!textOpen_) return;
+        if (textVisible_) {
+            ends_.push_back(text_.size());
+        } else {
+            text_.resize(textStart_);
+        }
+        textOpen_ = false;
+        textVisible_ = false;
+    }
+
+    // Strings already in lines are written over, keeping their memory.
+    void MoveLinesTo(std::vector<std::string>& lines) const {
+        lines.resize(ends_.size());
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < ends_.size(); ++i) {
+            lines[i].assign(text_, start, ends_[i] - start);
+            start = ends_[i];
+        }
+    }
+
+private:
+    std::string text_;
+    std::vector<std::size_t> ends_;
+    std::size_t textStart_ = 0;
+    bool textOpen_ = false;
+    bool textVisible_ = false;
+};
+
+}  // namespace
+
+void WriteIndentedXml(const TxdataNode& node, std::vector<std::string>& lines) {
     struct Level {
         Cursor cursor;
         std::size_t indent;
-        std::string pending;
-        bool visible = false;
     };
-    std::vector<std::string> lines;
-    auto startLine = [&](const TxdataNode& element, std::size_t indent) {
-        std::string line(indent, ' ');
-        AppendStartTag(line, element);
-        lines.push_back(std::move(line));
-    };
-    auto flush = [&](Level& level) {
-        if (level.visible) lines.push_back(std::move(level.pending));
-        level.pending.assign(level.indent + 2, ' ');
-        level.visible = false;
-    };
-
-    startLine(node, 0);
-    if (IsEmptyElement(node)) return lines;
+    IndentedText out;
+    out.StartTagLine(node, 0);
+    if (IsEmptyElement(node)) {
+        out.MoveLinesTo(lines);
+        return;
+    }
     std::vector<Level> open;
-    open.push_back({Cursor{&node}, 0, std::string(2, ' ')});
+    open.push_back({Cursor{&node}, 0});
     while (!open.empty()) {
         Level& level = open.back();
-        const TxdataNode* child = level.cursor.Advance([&](std::string_view run) {
-            AppendEscaped(level.pending, run, true);
-            level.visible = level.visible || HasVisibleChar(run);
-        });
+        const std::size_t textIndent = level.indent + 2;
+        const TxdataNode* child = level.cursor.Advance([&](std::string_view run) { out.AddTextRun(run, textIndent); });
+        out.CloseTextLine();
         if (child != nullptr) {
-            flush(level);
-            const std::size_t indent = level.indent + 2;
-            startLine(*child, indent);
-            if (!IsEmptyElement(*child)) open.push_back({Cursor{child}, indent, std::string(indent + 2, ' ')});
+            out.StartTagLine(*child, textIndent);
+            if (!IsEmptyElement(*child)) open.push_back({Cursor{child}, textIndent});
             continue;
         }
-        if (level.visible) lines.push_back(std::move(level.pending));
-        std::string endLine(level.indent, ' ');
-        endLine.append("</").append(level.cursor.node->Name()).append(">");
-        lines.push_back(std::move(endLine));
+        out.EndTagLine(*level.cursor.node, level.indent);
         open.pop_back();
     }
+    out.MoveLinesTo(lines);
+}
+
+std::vector<std::string> WriteIndentedXml(const TxdataNode& node) {
+    std::vector<std::string> lines;
+    WriteIndentedXml(node, lines);
     return lines;
 }
 
@@ -148,7 +199,7 @@ std::string TxdataNode::XmlValue() const { return WriteCompactXml(*this, false);
 void TxdataNode::SetXML(std::string_view AXml) { ReadXml(*this, AXml); }
 
 void TxdataNode::FormatXml(std::vector<std::string>* S) const {
-    if (S != nullptr) *S = WriteIndentedXml(*this);
+    if (S != nullptr) WriteIndentedXml(*this, *S);
 }
 
 std::vector<std::string> TxdataNode::FormatXml() const { return WriteIndentedXml(*this); }

@@ -18,4 +18,8 @@ std::string WriteCompactXml(const TxdataNode& node, bool withOwnTags);
 // blanks more than its tags; a run of blanks only gives no line.
 std::vector<std::string> WriteIndentedXml(const TxdataNode& node);
 
+// The same lines in place of those in lines; the strings already there are
+// reused, so formatting into the same list again needs little new memory.
+void WriteIndentedXml(const TxdataNode& node, std::vector<std::string>& lines);
+
 }  // namespace kvr
