@@ -17,7 +17,7 @@ std::string_view WithoutEnclosingQuotes(std::string_view text) {
     return text;
 }
 
-bool SameXmlName(std::string_view a, std::string_view b) {
+bool SameXmlNameIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         if (a[i] != b[i] && AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;

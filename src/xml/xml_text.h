@@ -19,7 +19,12 @@ std::string_view TrimXmlBlanks(std::string_view text);
 std::string_view WithoutEnclosingQuotes(std::string_view text);
 
 // Equal when the texts differ at most in the case of the letters A to Z.
-bool SameXmlName(std::string_view a, std::string_view b);
+// Inline because lookups call it once per child they pass; names mostly
+// differ in length or match exactly.
+bool SameXmlNameIgnoringCase(std::string_view a, std::string_view b);
+inline bool SameXmlName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && (a == b || SameXmlNameIgnoringCase(a, b));
+}
 
 // True iff the text holds a byte above the space character.
 bool HasVisibleChar(std::string_view text);

@@ -98,61 +98,62 @@ std::string WriteCompactXml(const TxdataNode& node, bool withOwnTags) {
 
 namespace {
 
-// The indented lines as they are written: one buffer and where each line ends
-// in it, so that each line is copied out once at its final size.
+// The indented lines as they are written. Each line is put together in one
+// scratch buffer and copied into the list once, at its final size; strings
+// already in the list are written over, keeping their memory.
 class IndentedText {
 public:
+    explicit IndentedText(std::vector<std::string>& lines) : lines_(lines) {}
+
     void StartTagLine(const TxdataNode& element, std::size_t indent) {
-        text_.append(indent, ' ');
-        AppendStartTag(text_, element);
-        ends_.push_back(text_.size());
+        line_.assign(indent, ' ');
+        AppendStartTag(line_, element);
+        Emit();
     }
 
     void EndTagLine(const TxdataNode& element, std::size_t indent) {
-        text_.append(indent, ' ').append("</").append(element.Name()).push_back('>');
-        ends_.push_back(text_.size());
+        line_.assign(indent, ' ');
+        line_.append("</").append(element.Name()).push_back('>');
+        Emit();
     }
 
     // Text runs of one element up to its next child (or its end) make one
-    // line; the line stays at the end of the buffer until CloseTextLine.
+    // line; no other line is written until CloseTextLine.
     void AddTextRun(std::string_view run, std::size_t indent) {
         if (!textOpen_) {
-            textStart_ = text_.size();
-            text_.append(indent, ' ');
+            line_.assign(indent, ' ');
             textOpen_ = true;
         }
-        AppendEscaped(text_, run, true);
+        AppendEscaped(line_, run, true);
         textVisible_ = textVisible_ || HasVisibleChar(run);
     }
 
     // A text line of blanks only is dropped.
     void CloseTextLine() {
         if (!textOpen_) return;
-        if (textVisible_) {
-            ends_.push_back(text_.size());
-        } else {
-            text_.resize(textStart_);
-        }
+        if (textVisible_) Emit();
         textOpen_ = false;
         textVisible_ = false;
     }
 
-    // Strings already in lines are written over, keeping their memory.
-    void MoveLinesTo(std::vector<std::string>& lines) const {
-        lines.resize(ends_.size());
-        std::size_t start = 0;
-        for (std::size_t i = 0; i < ends_.size(); ++i) {
-            lines[i].assign(text_, start, ends_[i] - start);
-            start = ends_[i];
-        }
-    }
+    // Drops the lines of the list beyond those written.
+    void Finish() { lines_.resize(count_); }
 
 private:
-    std::string text_;
-    std::vector<std::size_t> ends_;
-    std::size_t textStart_ = 0;
+    std::vector<std::string>& lines_;
+    std::string line_;
+    std::size_t count_ = 0;
     bool textOpen_ = false;
     bool textVisible_ = false;
+
+    void Emit() {
+        if (count_ < lines_.size()) {
+            lines_[count_] = line_;
+        } else {
+            lines_.push_back(line_);
+        }
+        ++count_;
+    }
 };
 
 }  // namespace
@@ -162,10 +163,10 @@ void WriteIndentedXml(const TxdataNode& node, std::vector<std::string>& lines) {
         Cursor cursor;
         std::size_t indent;
     };
-    IndentedText out;
+    IndentedText out(lines);
     out.StartTagLine(node, 0);
     if (IsEmptyElement(node)) {
-        out.MoveLinesTo(lines);
+        out.Finish();
         return;
     }
     std::vector<Level> open;
@@ -183,7 +184,7 @@ void WriteIndentedXml(const TxdataNode& node, std::vector<std::string>& lines) {
         out.EndTagLine(*level.cursor.node, level.indent);
         open.pop_back();
     }
-    out.MoveLinesTo(lines);
+    out.Finish();
 }
 
 std::vector<std::string> WriteIndentedXml(const TxdataNode& node) {
