@@ -70,8 +70,7 @@ TxdataNode* TxdataNode::GetDocument() const {
 
 void TxdataNode::AssignText(std::string text, TxdataType type) {
     FValue = std::move(text);
-    FStructure.clear();
-    FHasMarkers = false;
+    FStructure.reset();
     FType = type;
 }
 
@@ -113,11 +112,8 @@ TxdataNode* TxdataNode::AddChild(std::unique_ptr<TxdataNode> Nx) {
     child->FParent = this;
     if (List.empty()) List.reserve(4);
     List.push_back(std::move(Nx));
-    if (!FHasMarkers) {
-        FStructure = FValue;
-        FHasMarkers = true;
-    }
-    FStructure.push_back('\0');
+    if (FStructure == nullptr) FStructure = std::make_unique<std::string>(FValue);
+    FStructure->push_back('\0');
     return child;
 }
 
@@ -140,13 +136,12 @@ int TxdataNode::ReplaceChild(TxdataNode* Ox, std::unique_ptr<TxdataNode>& Nx, bo
 
 void TxdataNode::AddValue(std::string_view AValue) {
     FValue.append(AValue);
-    if (FHasMarkers) FStructure.append(AValue);
+    if (FStructure != nullptr) FStructure->append(AValue);
 }
 
 void TxdataNode::Clear() {
     FValue.clear();
-    FStructure.clear();
-    FHasMarkers = false;
+    FStructure.reset();
     FreeChildren(List);
 }
 

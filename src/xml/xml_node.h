@@ -84,7 +84,7 @@ public:
     TxdataNode* Document() const { return GetDocument(); }
 
     const std::string& Value() const { return FValue; }
-    const std::string& Structure() const { return FHasMarkers ? FStructure : FValue; }
+    const std::string& Structure() const { return FStructure != nullptr ? *FStructure : FValue; }
 
     // The text without the blanks (bytes up to the space) around it.
     std::string AsString() const;
@@ -174,13 +174,12 @@ private:
     std::vector<std::unique_ptr<TxdataNode>> List;
     std::string FName;
     std::string FValue;
-    std::string FStructure;
+    // Until a child marker is added, the structure is the text itself and
+    // there is no FStructure: most elements are leaves, and their text is
+    // then held once, in a smaller node.
+    std::unique_ptr<std::string> FStructure;
     TxdataNode* FParent = nullptr;
     TxdataType FType = xtNone;
-    // Until a child marker is added, the structure is the text itself and
-    // FStructure stays empty: most elements are leaves, and their text is
-    // then held once.
-    bool FHasMarkers = false;
 
     void AssignText(std::string text, TxdataType type);
     static void FreeChildren(std::vector<std::unique_ptr<TxdataNode>>& children);
