@@ -203,6 +203,29 @@ int CollateText(std::string_view a, std::string_view b, bool caseInsensitive) {
     return CompareBytes(a, b, caseInsensitive);
 }
 
+std::string CollationKey(std::string_view text, bool caseInsensitive) {
+    // Primary weights are never 0, so the 0 after them makes a text whose
+    // elements run out first sort first; with equal primaries the other levels
+    // have equal lengths and line up as CollateText compares them.
+    const std::uint8_t tertiaryMask = caseInsensitive ? static_cast<std::uint8_t>(~kUpper) : 0xFF;
+    std::size_t count = 0;
+    for (char c : text) count += kTables.weights[static_cast<unsigned char>(c)].primary[1] != 0 ? 2 : 1;
+    std::string key(3 * count + 3 + text.size(), '\0');
+    char* primary = key.data();
+    char* secondary = primary + count + 1;
+    char* tertiary = secondary + count + 1;
+    Elements elements(text);
+    std::uint8_t p = 0, s = 0, t = 0;
+    while (elements.Next(p, s, t)) {
+        *primary++ = static_cast<char>(p);
+        *secondary++ = static_cast<char>(s);
+        *tertiary++ = static_cast<char>(t & tertiaryMask);
+    }
+    char* bytes = tertiary + 1;
+    for (char c : text) *bytes++ = caseInsensitive ? FoldCase(c) : c;
+    return key;
+}
+
 char FoldCase(char c) { return static_cast<char>(kTables.fold[static_cast<unsigned char>(c)]); }
 
 bool SameText(std::string_view a, std::string_view b) {

@@ -177,6 +177,7 @@ void TRecord::ClearAll(const RecordLayout& layout) {
         return;
     }
     std::memset(data_.get(), 0xFF, layout.BitmapBytes());
+    size_ = layout.BitmapBytes() + layout.FixedBytes();  // the texts' bytes are free again
 }
 
 void TRecord::SetNull(const RecordLayout& layout, int field) {

@@ -48,6 +48,8 @@ public:
     TRecord& operator=(TRecord&&) noexcept = default;
 
     bool Empty() const { return !data_; }
+    // The record's bytes, for comparisons that read slots directly.
+    const std::uint8_t* Raw() const { return data_.get(); }
     bool IsNull(const RecordLayout&, int field) const {
         const auto f = static_cast<std::uint32_t>(field);
         return !data_ || ((data_[f / 8] >> (f % 8)) & 1u);

@@ -125,27 +125,42 @@ int RowIndex::CompareField(const RowStore& store, const KeyField& key, const TRe
     if (nullA || nullB) {
         result = nullA == nullB ? 0 : (nullA ? -1 : 1);
     } else {
-        switch (layout.SlotOf(key.field).valueClass) {
-            case ValueClass::Integer:
-            case ValueClass::LargeInt:
-            case ValueClass::Currency:
-                result = ThreeWay(a.GetInt(layout, key.field), b.GetInt(layout, key.field));
+        // Read the slots in place: this runs a dozen times for every key search.
+        const RecordLayout::Slot& slot = layout.SlotOf(key.field);
+        const std::uint8_t* x = a.Raw() + slot.offset;
+        const std::uint8_t* y = b.Raw() + slot.offset;
+        switch (slot.kind) {
+            case SlotKind::Int32: {
+                std::int32_t u, v;
+                std::memcpy(&u, x, 4);
+                std::memcpy(&v, y, 4);
+                result = ThreeWay(u, v);
                 break;
-            case ValueClass::Float:
-            case ValueClass::DateTime:
-                result = ThreeWay(a.GetDouble(layout, key.field), b.GetDouble(layout, key.field));
+            }
+            case SlotKind::Int64: {
+                std::int64_t u, v;
+                std::memcpy(&u, x, 8);
+                std::memcpy(&v, y, 8);
+                result = ThreeWay(u, v);
                 break;
-            case ValueClass::Boolean:
-                result = ThreeWay(a.GetBool(layout, key.field), b.GetBool(layout, key.field));
+            }
+            case SlotKind::Double: {
+                double u, v;
+                std::memcpy(&u, x, 8);
+                std::memcpy(&v, y, 8);
+                result = ThreeWay(u, v);
                 break;
-            case ValueClass::Text:
-                result = CollateText(a.GetVar(layout, key.field), b.GetVar(layout, key.field), key.caseInsensitive);
-                break;
+            }
+            case SlotKind::Bool: result = ThreeWay(*x != 0, *y != 0); break;
             default: {
-                const auto x = a.GetVar(layout, key.field);
-                const auto y = b.GetVar(layout, key.field);
-                result = x.compare(y);
-                result = result < 0 ? -1 : (result > 0 ? 1 : 0);
+                const std::string_view u = a.GetVar(layout, key.field);
+                const std::string_view v = b.GetVar(layout, key.field);
+                if (slot.valueClass == ValueClass::Text) {
+                    result = CollateText(u, v, key.caseInsensitive);
+                } else {
+                    const int order = u.compare(v);
+                    result = (order > 0) - (order < 0);
+                }
                 break;
             }
         }
@@ -237,18 +252,18 @@ void RankTexts(const std::vector<std::string_view>& texts, const std::vector<boo
     for (std::size_t i = 0; i < texts.size(); ++i) {
         if (!isNull[i]) rank.emplace(texts[i], 0);
     }
-    std::vector<std::string_view> distinct;
+    // Sort the distinct texts once by their collation keys, which compare as plain bytes.
+    std::vector<std::pair<std::string, std::string_view>> distinct;
     distinct.reserve(rank.size());
-    for (const auto& entry : rank) distinct.push_back(entry.first);
-    const auto compare = [&](std::string_view a, std::string_view b) {
-        return bytes ? a.compare(b) : CollateText(a, b, caseInsensitive);
-    };
-    std::sort(distinct.begin(), distinct.end(), [&](std::string_view a, std::string_view b) { return compare(a, b) < 0; });
+    for (const auto& entry : rank) {
+        distinct.emplace_back(bytes ? std::string(entry.first) : CollationKey(entry.first, caseInsensitive), entry.first);
+    }
+    std::sort(distinct.begin(), distinct.end());
     // Texts the collation holds equal (letter case, in a case-insensitive index) share a rank.
     std::int64_t next = 0;
     for (std::size_t i = 0; i < distinct.size(); ++i) {
-        if (i > 0 && compare(distinct[i - 1], distinct[i]) != 0) ++next;
-        rank[distinct[i]] = next;
+        if (i > 0 && distinct[i - 1].first != distinct[i].first) ++next;
+        rank[distinct[i].second] = next;
     }
     for (std::size_t i = 0; i < texts.size(); ++i) column[i * stride] = isNull[i] ? kNullKey : rank[texts[i]];
 }
