@@ -48,7 +48,7 @@ public:
         char* header = next_;
         next_ += need;
         ++taken_;
-        *reinterpret_cast<Slab**>(header) = slab_;
+        ::new (static_cast<void*>(header)) Slab*(slab_);
         return header + kBlockHeader;
     }
 
@@ -89,7 +89,7 @@ void FreeNodeBlock(void* block, std::size_t size) noexcept {
         ::operator delete(block);
         return;
     }
-    Slab* slab = *reinterpret_cast<Slab**>(static_cast<char*>(block) - kBlockHeader);
+    Slab* slab = *std::launder(reinterpret_cast<Slab**>(static_cast<char*>(block) - kBlockHeader));
     Drop(slab, 1);
 }
 
