@@ -171,6 +171,9 @@ protected:
     virtual TxdataNode* GetDocument() const;
 
 private:
+    // The reader fills nodes in place, without building each string twice.
+    friend class XmlReader;
+
     std::vector<std::unique_ptr<TxdataNode>> List;
     std::string FName;
     std::string FValue;

@@ -17,9 +17,11 @@ bool IsSpaceBetween(char c) { return c != '\0' && IsXmlBlank(c); }
 // Where a name or an unquoted attribute token ends inside a tag.
 bool EndsToken(char c) { return IsXmlBlank(c) || c == '/' || c == '>'; }
 
-class Reader {
+}  // namespace
+
+class XmlReader {
 public:
-    explicit Reader(std::string_view text) : text_(text) {}
+    explicit XmlReader(std::string_view text) : text_(text) {}
 
     void Read(TxdataNode& root) {
         root.Clear();
@@ -97,7 +99,7 @@ private:
         const std::size_t nameStart = pos_;
         while (pos_ < text_.size() && !EndsToken(text_[pos_])) ++pos_;
         if (AtEnd()) FailAtEnd();
-        node.SetName(std::string(text_.substr(nameStart, pos_ - nameStart)));
+        node.FName.assign(text_.data() + nameStart, pos_ - nameStart);
         SkipBlanksInTag();
         while (text_[pos_] != '/' && text_[pos_] != '>') {
             const std::size_t tokenStart = pos_;
@@ -186,11 +188,9 @@ private:
     }
 };
 
-}  // namespace
-
 void ReadXml(TxdataNode& node, std::string_view text) {
     if (text.size() <= 1) return;
-    Reader(text).Read(node);
+    XmlReader(text).Read(node);
 }
 
 }  // namespace kvr
