@@ -1,5 +1,7 @@
 #include "xml/xml_node.h"
 
+#include <algorithm>
+
 #include "support/codepage.h"
 #include "support/file_io.h"
 #include "support/numtext.h"
@@ -31,9 +33,14 @@ TxdataNode::~TxdataNode() { FreeChildren(List); }
 
 namespace {
 
+constexpr std::size_t kPrefetchAhead = 8;
+
 void PrefetchNode([[maybe_unused]] const TxdataNode* node) {
 #if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(node);
+    const char* bytes = reinterpret_cast<const char*>(node);
+    __builtin_prefetch(bytes);
+    __builtin_prefetch(bytes + 64);
+    __builtin_prefetch(bytes + sizeof(TxdataNode) - 1);
 #endif
 }
 
@@ -49,9 +56,9 @@ void TxdataNode::FreeChildren(std::vector<std::unique_ptr<TxdataNode>>& children
     while (!pending.empty()) {
         TxdataNode* top = pending.back().get();
         // The walk jumps between siblings and their subtrees faster than the
-        // memory can follow; asking early for the next node hides most of
-        // the wait.
-        if (pending.size() > 1) PrefetchNode(pending[pending.size() - 2].get());
+        // memory can follow; asking a few nodes ahead, for every line a node
+        // covers, hides most of the wait.
+        if (pending.size() > 1) PrefetchNode(pending[pending.size() - 1 - std::min(kPrefetchAhead, pending.size() - 1)].get());
         if (top->List.empty()) {
             pending.pop_back();
             continue;
