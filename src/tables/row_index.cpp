@@ -247,25 +247,36 @@ std::int64_t OrderedBits(double value) {
 // texts in collation order, so that the sort compares integers only.
 void RankTexts(const std::vector<std::string_view>& texts, const std::vector<bool>& isNull, bool caseInsensitive,
                bool bytes, std::int64_t* column, std::size_t stride) {
-    std::unordered_map<std::string_view, std::int64_t> rank;
-    rank.reserve(texts.size());
+    // Each row learns which distinct text it holds in one hashing pass.
+    std::unordered_map<std::string_view, std::uint32_t> ids;
+    ids.reserve(texts.size());
+    std::vector<std::string_view> distinct;
+    std::vector<std::uint32_t> rowText(texts.size(), 0);
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (!isNull[i]) rank.emplace(texts[i], 0);
+        if (isNull[i]) continue;
+        if (i > 0 && !isNull[i - 1] && texts[i] == texts[i - 1]) {
+            rowText[i] = rowText[i - 1];
+            continue;
+        }
+        const auto [entry, added] = ids.emplace(texts[i], static_cast<std::uint32_t>(distinct.size()));
+        if (added) distinct.push_back(texts[i]);
+        rowText[i] = entry->second;
     }
     // Sort the distinct texts once by their collation keys, which compare as plain bytes.
-    std::vector<std::pair<std::string, std::string_view>> distinct;
-    distinct.reserve(rank.size());
-    for (const auto& entry : rank) {
-        distinct.emplace_back(bytes ? std::string(entry.first) : CollationKey(entry.first, caseInsensitive), entry.first);
+    std::vector<std::pair<std::string, std::uint32_t>> keyed;
+    keyed.reserve(distinct.size());
+    for (std::uint32_t d = 0; d < distinct.size(); ++d) {
+        keyed.emplace_back(bytes ? std::string(distinct[d]) : CollationKey(distinct[d], caseInsensitive), d);
     }
-    std::sort(distinct.begin(), distinct.end());
+    std::sort(keyed.begin(), keyed.end());
     // Texts the collation holds equal (letter case, in a case-insensitive index) share a rank.
+    std::vector<std::int64_t> rank(distinct.size(), 0);
     std::int64_t next = 0;
-    for (std::size_t i = 0; i < distinct.size(); ++i) {
-        if (i > 0 && distinct[i - 1].first != distinct[i].first) ++next;
-        rank[distinct[i].second] = next;
+    for (std::size_t k = 0; k < keyed.size(); ++k) {
+        if (k > 0 && keyed[k - 1].first != keyed[k].first) ++next;
+        rank[keyed[k].second] = next;
     }
-    for (std::size_t i = 0; i < texts.size(); ++i) column[i * stride] = isNull[i] ? kNullKey : rank[texts[i]];
+    for (std::size_t i = 0; i < texts.size(); ++i) column[i * stride] = isNull[i] ? kNullKey : rank[rowText[i]];
 }
 
 // Sorts the rows by their key integers, ties by row id, with the keys of a
