@@ -420,20 +420,20 @@ void TMemTable::StorePending() {
     }
 }
 
-void TMemTable::ApplyDefaults(TRecord& record) {
-    pending_ = std::move(record);
+void TMemTable::ApplyDefaults() {
     for (const auto& field : fields_) {
         if (field->DefaultExpression.empty()) continue;
         std::string text = field->DefaultExpression;
         if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'') text = text.substr(1, text.size() - 2);
+        // A default reaches read-only fields too.
+        const bool readOnly = field->ReadOnly;
+        field->ReadOnly = false;
         try {
-            const bool readOnly = field->ReadOnly;
-            field->ReadOnly = false;
             field->SetAsString(text);
-            field->ReadOnly = readOnly;
         } catch (const Exception&) {
             // A default that does not fit the field's type leaves it null.
         }
+        field->ReadOnly = readOnly;
     }
     modified_ = false;
 }
@@ -450,27 +450,25 @@ void TMemTable::Edit() {
     Notify(TableChange::StateChanged);
 }
 
-void TMemTable::Insert() {
+void TMemTable::StartNewRow(RowId insertBefore) {
     CheckActive();
     StorePending();
-    insertBefore_ = activeIndex_->IsRowOrder() ? current_ : kNoRow;
+    // Insert places the row before the current one only in row order.
+    insertBefore_ = insertBefore == kNoRow || activeIndex_->IsRowOrder() ? insertBefore : kNoRow;
     pendingIsNew_ = true;
     state_ = TDataSetState::Insert;
-    TRecord fresh(layout_);
-    ApplyDefaults(fresh);
+    pending_ = TRecord(layout_);
+    ApplyDefaults();
     Notify(TableChange::StateChanged);
 }
 
-void TMemTable::Append() {
+void TMemTable::Insert() {
     CheckActive();
     StorePending();
-    insertBefore_ = kNoRow;
-    pendingIsNew_ = true;
-    state_ = TDataSetState::Insert;
-    TRecord fresh(layout_);
-    ApplyDefaults(fresh);
-    Notify(TableChange::StateChanged);
+    StartNewRow(current_);
 }
+
+void TMemTable::Append() { StartNewRow(kNoRow); }
 
 std::vector<RowIndex*> TMemTable::SecondaryIndexes() const {
     std::vector<RowIndex*> indexes;

@@ -234,7 +234,8 @@ private:
     std::int64_t SequenceBefore(RowId row);
     void AddRow(TRecord&& record, std::int64_t sequence, bool maintain);
     void Notify(TableChange change);
-    void ApplyDefaults(TRecord& record);
+    void ApplyDefaults();
+    void StartNewRow(RowId insertBefore);
     void FinishLoad(bool throwOnDuplicates);
 
     std::string name_;

@@ -84,7 +84,6 @@ public:
     // Drops the bytes of replaced texts, so that a stored row holds only live ones.
     void Compact(const RecordLayout& layout);
 
-    std::size_t AllocatedBytes() const { return capacity_; }
 
     std::uint8_t status = 0;  // 0 unmodified, 1 modified, 2 inserted, 3 deleted
 

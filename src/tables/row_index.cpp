@@ -103,13 +103,6 @@ void BlockList::assign(const std::vector<RowId>& ids) {
     startsValid_ = false;
 }
 
-std::vector<RowId> BlockList::ToVector() const {
-    std::vector<RowId> ids;
-    ids.reserve(count_);
-    for (const auto& block : blocks_) ids.insert(ids.end(), block.begin(), block.end());
-    return ids;
-}
-
 // ---- RowIndex
 
 RowIndex::RowIndex() : rowOrder_(true) {}

@@ -23,7 +23,6 @@ public:
     void erase(std::size_t pos);
     void clear();
     void assign(const std::vector<RowId>& ids);
-    std::vector<RowId> ToVector() const;
 
     // First position whose id does not satisfy isBefore, for a list
     // partitioned by it (every id satisfying it comes first).
